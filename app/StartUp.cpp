@@ -1,0 +1,24 @@
+#include "app/StartUp.h"
+
+#include "app/MDIForm1.h"
+#include "document/SheetFonts.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs)
+{
+    SheetFonts::registerFonts();
+    auto main = std::make_unique<MDIForm1>(programFolder);
+    if (!main->MDIForm_Load())
+        return nullptr;
+    main->showMaximized();
+    QCoreApplication::processEvents(); // let the main window appear before the pause
+
+    // A plain blocking wait: the main window does not respond during it.
+    if (pauseMs > 0)
+        QThread::msleep(static_cast<unsigned long>(pauseMs));
+
+    main->showDocumentWindow();
+    return main;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class MDIForm1;
+
+// Starts the program: shows the main window (its load step opens the
+// database), pauses, then shows the document window. Returns null when the
+// database could not be opened; the reason has been shown to the user.
+std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs = 1000);

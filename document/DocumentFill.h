@@ -1,0 +1,34 @@
+#pragma once
+
+#include "document/SheetFields.h"
+#include "store/Records.h"
+
+// The document fill steps: one order and the company's requisites written
+// into the fifteen fields of the sheet. Used by the order-entry dialog and
+// by the archive's reprint.
+namespace DocumentFill {
+
+// How an amount text stands against the "0,00" form.
+enum class AmountForm {
+    Good,      // digits, a comma, two kopeck digits
+    Misplaced, // the third character from the end is not a comma: warn, then go on
+    Unusable,  // fewer than three characters, or the integer part is not all digits
+};
+AmountForm checkAmount(const QString &amount);
+
+// "(" + words of the integer part + " гр. " + kopecks + " коп.)". The
+// amount must have at least three characters.
+QString amountInWords(const QString &amount);
+
+// Step 1: the payer fields from the requisites.
+void writeRequisites(SheetFields &fields, const Requisites &requisites);
+// Steps 2 to 6: the order fields, the date line and the amount in words.
+// The amount in words is left as it was when the amount is shorter than
+// three characters.
+void writeOrder(SheetFields &fields, const OrderRecord &order);
+
+// All fifteen fields from one order and the requisites.
+SheetFields filled(const SheetFields &current, const OrderRecord &order,
+                   const Requisites &requisites);
+
+} // namespace DocumentFill

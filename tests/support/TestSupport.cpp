@@ -1,0 +1,133 @@
+#include "TestSupport.h"
+
+#include "store/DeliveredDatabase.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+namespace TestSupport {
+
+ProgramFolder::ProgramFolder()
+{
+    m_valid = m_dir.isValid() && DeliveredDatabase::create(databasePath());
+}
+
+QString ProgramFolder::databasePath() const
+{
+    return QDir(m_dir.path()).filePath(QStringLiteral("vexa.mdb"));
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer()
+{
+    connect(&m_timer, &QTimer::timeout, this, &MessageBoxAnswerer::poll);
+    m_timer.start(10);
+}
+
+void MessageBoxAnswerer::poll()
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible())
+        return;
+    SeenBox s;
+    s.title = box->windowTitle();
+    s.text = box->text();
+    s.icon = box->icon();
+    for (QAbstractButton *b : box->buttons())
+        s.buttons << b->text();
+    seen << s;
+    const QList<QAbstractButton *> buttons = box->buttons();
+    if (!buttons.isEmpty())
+        buttons.first()->click();
+    else
+        box->close();
+}
+
+WhenModal::WhenModal(std::function<bool(QWidget *)> action)
+    : m_action(std::move(action))
+{
+    connect(&m_timer, &QTimer::timeout, this, &WhenModal::poll);
+    m_timer.start(10);
+}
+
+void WhenModal::poll()
+{
+    if (m_done)
+        return;
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
+        return;
+    if (m_action(modal)) {
+        m_done = true;
+        m_timer.stop();
+    }
+}
+
+namespace {
+
+template<typename F>
+bool withConnection(const QString &path, F f)
+{
+    const QString name = QUuid::createUuid().toString();
+    bool ok;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        ok = db.open() && f(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+} // namespace
+
+bool writeSqlite(const QString &path, const QString &sql)
+{
+    return withConnection(path, [&](QSqlDatabase &db) {
+        for (const QString &statement : sql.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (statement.trimmed().isEmpty())
+                continue;
+            QSqlQuery q(db);
+            if (!q.exec(statement))
+                return false;
+        }
+        return true;
+    });
+}
+
+bool execSql(const QString &path, const QString &sql, QString *error)
+{
+    return withConnection(path, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        const bool ok = q.exec(sql);
+        if (!ok && error)
+            *error = q.lastError().text();
+        return ok;
+    });
+}
+
+QList<QStringList> queryRows(const QString &path, const QString &sql)
+{
+    QList<QStringList> rows;
+    withConnection(path, [&](QSqlDatabase &db) {
+        QSqlQuery q(db);
+        if (!q.exec(sql))
+            return false;
+        while (q.next()) {
+            QStringList row;
+            for (int c = 0; c < q.record().count(); ++c)
+                row << (q.value(c).isNull() ? QStringLiteral("<NULL>") : q.value(c).toString());
+            rows << row;
+        }
+        return true;
+    });
+    return rows;
+}
+
+} // namespace TestSupport

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+namespace TestSupport {
+
+// A program folder in a temporary directory holding a freshly delivered
+// vexa.mdb.
+class ProgramFolder
+{
+public:
+    ProgramFolder();
+    bool isValid() const { return m_valid; }
+    QString path() const { return m_dir.path(); }
+    QString databasePath() const;
+
+private:
+    QTemporaryDir m_dir;
+    bool m_valid = false;
+};
+
+// What a message box showed.
+struct SeenBox
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+};
+
+// Answers every message box that comes up while it lives, by pressing its
+// first button (OK), and remembers what each one showed.
+class MessageBoxAnswerer : public QObject
+{
+    Q_OBJECT
+public:
+    MessageBoxAnswerer();
+    QList<SeenBox> seen;
+
+private:
+    void poll();
+    QTimer m_timer;
+};
+
+// Runs action once on the first modal window of type T that appears (for
+// example a dialog opened with exec()), then stops watching.
+class WhenModal : public QObject
+{
+    Q_OBJECT
+public:
+    explicit WhenModal(std::function<bool(QWidget *)> action);
+    bool done() const { return m_done; }
+
+private:
+    void poll();
+    std::function<bool(QWidget *)> m_action;
+    QTimer m_timer;
+    bool m_done = false;
+};
+
+template<typename T>
+WhenModal *whenModal(std::function<void(T *)> action, QObject *owner = nullptr)
+{
+    auto *w = new WhenModal([action](QWidget *widget) {
+        if (T *t = qobject_cast<T *>(widget)) {
+            action(t);
+            return true;
+        }
+        return false;
+    });
+    if (owner)
+        w->setParent(owner);
+    return w;
+}
+
+// Makes a SQLite file at path by running sql; for foreign or damaged files.
+bool writeSqlite(const QString &path, const QString &sql);
+// Runs sql on an existing file through a separate connection.
+bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
+// The rows of a query through a separate connection, each row as its columns'
+// texts ("<NULL>" for NULL).
+QList<QStringList> queryRows(const QString &path, const QString &sql);
+
+} // namespace TestSupport
