@@ -3,7 +3,7 @@
 #include "app/MDIForm1.h"
 #include "document/SheetFonts.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QThread>
 
 std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs)
@@ -21,4 +21,18 @@ std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs)
 
     main->showDocumentWindow();
     return main;
+}
+
+int RunProgram(const QString &programFolder)
+{
+    // Only the start-up benchmark shortens the pause.
+    int pauseMs = 1000;
+    const QByteArray benchPause = qgetenv("VEXARON_BENCH_PAUSE_MS");
+    if (!benchPause.isEmpty())
+        pauseMs = benchPause.toInt();
+
+    const auto main = StartUp(programFolder, pauseMs);
+    if (!main)
+        return 1;
+    return QApplication::exec();
 }

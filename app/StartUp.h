@@ -10,3 +10,8 @@ class MDIForm1;
 // database), pauses, then shows the document window. Returns null when the
 // database could not be opened; the reason has been shown to the user.
 std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs = 1000);
+
+// The whole run with the program folder given: start-up, then the event
+// loop. Returns the process's exit status (non-zero when the database could
+// not be opened).
+int RunProgram(const QString &programFolder);

@@ -62,10 +62,13 @@ void WhenModal::poll()
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
-    if (m_action(modal)) {
+    // The action may open a modal window of its own (a message box); the
+    // timer must not run the action again from that window's event loop.
+    m_timer.stop();
+    if (m_action(modal))
         m_done = true;
-        m_timer.stop();
-    }
+    else
+        m_timer.start();
 }
 
 namespace {
