@@ -1,6 +1,8 @@
 #include "document/DocumentFill.h"
 
+#include "document/Form1.h"
 #include "document/Module1.h"
+#include "store/Database.h"
 
 namespace DocumentFill {
 
@@ -14,12 +16,18 @@ static bool allDigits(const QString &text)
     return true;
 }
 
+bool commaPlaced(const QString &amount)
+{
+    const int n = int(amount.size());
+    return n >= 3 && amount.at(n - 3) == QLatin1Char(',');
+}
+
 AmountForm checkAmount(const QString &amount)
 {
     const int n = int(amount.size());
     if (n < 3 || !allDigits(amount.left(n - 3)))
         return AmountForm::Unusable;
-    if (amount.at(n - 3) != QLatin1Char(','))
+    if (!commaPlaced(amount))
         return AmountForm::Misplaced;
     return AmountForm::Good;
 }
@@ -27,6 +35,8 @@ AmountForm checkAmount(const QString &amount)
 QString amountInWords(const QString &amount)
 {
     const int n = int(amount.size());
+    if (n < 3)
+        return QString();
     return QStringLiteral("(") + Module1::AmountToWords(amount.left(n - 3)) + QStringLiteral(" гр. ")
             + amount.right(2) + QStringLiteral(" коп.)");
 }
@@ -51,8 +61,9 @@ void writeOrder(SheetFields &f, const OrderRecord &o)
     f.setText(Field::CreditAccount, o.kredit);
     f.setText(Field::Purpose, o.oznaka);
     f.setText(Field::DateLine, Module1::DateLine(o.datazap));
-    if (o.suma.size() >= 3)
-        f.setText(Field::AmountInWords, amountInWords(o.suma));
+    const QString words = amountInWords(o.suma);
+    if (!words.isNull())
+        f.setText(Field::AmountInWords, words);
 }
 
 SheetFields filled(const SheetFields &current, const OrderRecord &order, const Requisites &requisites)
@@ -61,6 +72,25 @@ SheetFields filled(const SheetFields &current, const OrderRecord &order, const R
     writeRequisites(f, requisites);
     writeOrder(f, order);
     return f;
+}
+
+void fill(Form1 &document, const OrderRecord &order, const Requisites &requisites)
+{
+    document.setFields(filled(document.fields(), order, requisites));
+}
+
+RequisitesRead readRequisites(Database &db, Requisites *requisites)
+{
+    if (!db.selectFirma())
+        return RequisitesRead::Failed;
+    ResultSet &result = db.current();
+    if (result.recordCount() == 0 || !result.moveFirst())
+        return RequisitesRead::NoRow;
+    Requisites read;
+    if (!Database::requisitesFromRow(result, &read))
+        return RequisitesRead::Incomplete;
+    *requisites = read;
+    return RequisitesRead::Read;
 }
 
 } // namespace DocumentFill

@@ -3,6 +3,9 @@
 #include "document/SheetFields.h"
 #include "store/Records.h"
 
+class Database;
+class Form1;
+
 // The document fill steps: one order and the company's requisites written
 // into the fifteen fields of the sheet. Used by the order-entry dialog and
 // by the archive's reprint.
@@ -16,8 +19,14 @@ enum class AmountForm {
 };
 AmountForm checkAmount(const QString &amount);
 
+// The entry dialogs' warning test, which looks at one character only: true
+// when the third character from the end is a comma. An amount shorter than
+// three characters has no such character and fails.
+bool commaPlaced(const QString &amount);
+
 // "(" + words of the integer part + " гр. " + kopecks + " коп.)". The
-// amount must have at least three characters.
+// amount must have at least three characters; for a shorter one the result
+// is a null text and nothing should be written.
 QString amountInWords(const QString &amount);
 
 // Step 1: the payer fields from the requisites.
@@ -30,5 +39,20 @@ void writeOrder(SheetFields &fields, const OrderRecord &order);
 // All fifteen fields from one order and the requisites.
 SheetFields filled(const SheetFields &current, const OrderRecord &order,
                    const Requisites &requisites);
+
+// Writes all fifteen fields into the document window in one go, so that it
+// never shows half an order.
+void fill(Form1 &document, const OrderRecord &order, const Requisites &requisites);
+
+// The outcome of reading the company's requisites for a fill.
+enum class RequisitesRead {
+    Read,       // the first firma row, all five values present
+    NoRow,      // firma holds no row
+    Incomplete, // a value of the first row is NULL (or a column is missing)
+    Failed,     // the statement failed: Database::errorText() says why
+};
+// Runs "Select * from firma" and reads its first row into *requisites; the
+// record is touched only when the result is Read.
+RequisitesRead readRequisites(Database &db, Requisites *requisites);
 
 } // namespace DocumentFill
