@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDialog>
+
+class ArcModel;
+class Database;
+class DocumentHost;
+class QPushButton;
+class QTableView;
+
+// The archive dialog: every saved order as one line of a nine-column list.
+// "OK" (or a double-click anywhere in the list) puts the chosen order back
+// into the document window, "Удалить" deletes it, "Отмена" closes.
+//
+// The dialog object lives for the whole run; each opening rebuilds the list
+// (Form_Load). The chosen order survives closing, reopening and reloading:
+// its number (SelectedId) and the row it came from (SQLite's rowid), so that
+// of two orders sharing a number only the chosen one is shown or deleted.
+//
+// Object names: the list ListView1, the buttons Command1 (Отмена),
+// Command2 (OK) and Command3 (Удалить).
+class frmArc : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmArc(Database &db, DocumentHost &host, QWidget *parent = nullptr);
+
+    // Client area 7215 x 5430 twips; each list column 1440 twips.
+    static constexpr int WidthTwips = 7215;
+    static constexpr int HeightTwips = 5430;
+    static constexpr int ColumnTwips = 1440;
+
+    // The number of the line chosen last in this run, 0 before any choice.
+    qint64 selectedId() const { return SelectedId; }
+    // The rowid of that line's row, 0 before any choice.
+    qint64 selectedRowid() const { return m_selectedRowid; }
+
+    const ArcModel *model() const { return m_model; }
+
+public slots:
+    // Rebuilds the list from the archive; run each time the dialog is opened.
+    void Form_Load();
+    // The user chose the line at row (0-based).
+    void ListView1_ItemClick(int row);
+    void ListView1_DblClick();
+    void Command1_Click(); // Отмена
+    void Command2_Click(); // OK: reprint the chosen order
+    void Command3_Click(); // Удалить
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void loadList();
+    void showFailure(const QString &text);
+
+    Database &m_db;
+    DocumentHost &m_host;
+    ArcModel *m_model = nullptr;
+
+    qint64 SelectedId = 0;
+    qint64 m_selectedRowid = 0;
+
+    QTableView *ListView1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+};

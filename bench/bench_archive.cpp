@@ -1,0 +1,162 @@
+// Opening the archive with 32 767 saved orders: from the "Архив" command
+// to the list filled and drawn, against a plain read of the same rows
+// through the SQLite C API in the same process. Each is timed several
+// times; the median is printed.
+
+#include "app/MDIForm1.h"
+#include "archive/frmArc.h"
+#include "document/SheetFonts.h"
+#include "store/DeliveredDatabase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int Orders = 32767;
+constexpr int Runs = 7;
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+bool fillArchive(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        return false;
+    bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_stmt *insert = nullptr;
+    ok = ok
+            && sqlite3_prepare_v2(db,
+                                  "insert into arc (id, suma, oderz, idoderz, bank, idbank, kredit, "
+                                  "oznaka, datazap) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                                  -1, &insert, nullptr)
+                    == SQLITE_OK;
+    for (int id = 1; ok && id <= Orders; ++id) {
+        const QByteArray values[] = {
+            QByteArray::number(id),
+            QByteArray::number(id % 100000) + ",00",
+            QStringLiteral("ТОВ \"Одержувач %1\"").arg(id).toUtf8(),
+            QByteArray::number(30000000 + id),
+            QStringLiteral("АТ \"Банк %1\"").arg(id % 50).toUtf8(),
+            QByteArray::number(300000 + id % 1000),
+            QByteArray::number(2600000000000LL + id),
+            QStringLiteral("Оплата за товар згiдно рахунку № %1").arg(id).toUtf8(),
+            QByteArrayLiteral("07.03.2026"),
+        };
+        for (int c = 0; c < 9; ++c)
+            sqlite3_bind_text(insert, c + 1, values[c].constData(), int(values[c].size()), SQLITE_TRANSIENT);
+        ok = sqlite3_step(insert) == SQLITE_DONE;
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+// The plain read: every row, every column's text.
+double plainRead(const QString &path, qint64 *bytes)
+{
+    QElapsedTimer timer;
+    timer.start();
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *select = nullptr;
+    sqlite3_prepare_v2(db, "Select * from arc", -1, &select, nullptr);
+    qint64 total = 0;
+    int rows = 0;
+    while (sqlite3_step(select) == SQLITE_ROW) {
+        ++rows;
+        for (int c = 0; c < 9; ++c) {
+            const unsigned char *text = sqlite3_column_text(select, c);
+            if (text)
+                total += sqlite3_column_bytes(select, c) + text[0];
+        }
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    const double ms = timer.nsecsElapsed() / 1e6;
+    *bytes = total + rows;
+    return ms;
+}
+
+// The "Архив" command until the list is filled and drawn, then "Отмена".
+double openArchive(MDIForm1 &main, int *lines)
+{
+    QElapsedTimer timer;
+    double ms = -1;
+    QTimer::singleShot(0, &main, [&] {
+        auto *dialog = qobject_cast<frmArc *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *list = dialog->findChild<QTableView *>(QStringLiteral("ListView1"));
+        list->viewport()->repaint();
+        ms = timer.nsecsElapsed() / 1e6;
+        *lines = list->model()->rowCount();
+        dialog->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    });
+    timer.start();
+    main.mnuArchive_Click();
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SheetFonts::registerFonts();
+
+    QTemporaryDir folder;
+    const QString path = QDir(folder.path()).filePath(QStringLiteral("vexa.mdb"));
+    QString error;
+    if (!folder.isValid() || !DeliveredDatabase::create(path, &error) || !fillArchive(path)) {
+        std::fprintf(stderr, "cannot make the archive: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    MDIForm1 main(folder.path());
+    if (!main.MDIForm_Load())
+        return 1;
+    main.show();
+    main.showDocumentWindow();
+    QApplication::processEvents();
+
+    std::vector<double> ours, plain;
+    for (int run = 0; run < Runs; ++run) {
+        int lines = 0;
+        const double ms = openArchive(main, &lines);
+        if (ms < 0 || lines != Orders) {
+            std::fprintf(stderr, "the archive showed %d lines instead of %d\n", lines, Orders);
+            return 1;
+        }
+        ours.push_back(ms);
+        qint64 bytes = 0;
+        plain.push_back(plainRead(path, &bytes));
+        if (bytes <= 0)
+            return 1;
+    }
+
+    const double a = median(ours), b = median(plain);
+    std::printf("archive_ms %.1f ms\n", a);
+    std::printf("archive_sqlite_ms %.1f ms\n", b);
+    std::printf("archive_sqlite_ratio %.2f x\n", a / b);
+    return 0;
+}
