@@ -2,7 +2,12 @@
 
 #include "app/Centring.h"
 #include "app/Icons.h"
+#include "app/SheetPrinter.h"
+#include "app/frmAbout.h"
+#include "archive/frmArc.h"
 #include "document/Form1.h"
+#include "entry/frmCreate.h"
+#include "requisites/frmFirma.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,7 +18,11 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -30,6 +39,30 @@ struct MenuItem
     const char *name;
     const char *caption; // empty: a separator
 };
+
+// Starts a help viewer on the file, detached; false when none would start.
+bool startHelpViewer(const QString &file, const QString &workingFolder)
+{
+    auto start = [&](const QString &program, const QStringList &arguments) {
+        QProcess viewer;
+        viewer.setProgram(program);
+        viewer.setArguments(arguments);
+        viewer.setWorkingDirectory(workingFolder);
+        return viewer.startDetached();
+    };
+#ifdef Q_OS_WIN
+    return start(QStringLiteral("hh"), { QDir::toNativeSeparators(file) });
+#else
+    // A CHM viewer found on PATH, else whatever the desktop opens .chm files with.
+    const char *const viewers[] = { "xchm", "kchmviewer", "uchmviewer", "xdg-open" };
+    for (const char *name : viewers) {
+        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!program.isEmpty() && start(program, { file }))
+            return true;
+    }
+    return false;
+#endif
+}
 
 } // namespace
 
@@ -280,22 +313,59 @@ void MDIForm1::Toolbar1_ButtonClick(int index)
 
 void MDIForm1::mnuNew_Click()
 {
+    setStatusText(QStringLiteral("Заполнение"));
+    // A fresh dialog for every opening: empty boxes, a newly counted number.
+    frmCreate dialog(m_database, *this, this);
+    dialog.exec();
 }
 
 void MDIForm1::mnuArchive_Click()
 {
+    setStatusText(QStringLiteral("Архив"));
+    if (!m_frmArc)
+        m_frmArc = new frmArc(m_database, *this, this);
+    m_frmArc->Form_Load();
+    m_frmArc->exec();
 }
 
 void MDIForm1::mnuFirma_Click()
 {
+    setStatusText(QStringLiteral("Реквизиты"));
+    if (!m_frmFirma)
+        m_frmFirma = new frmFirma(m_database, *this, this);
+    m_frmFirma->exec();
+}
+
+QPrinter &MDIForm1::printer()
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        SheetPrinter::prepare(*m_printer);
+    }
+    return *m_printer;
 }
 
 void MDIForm1::mnuPrintSetup_Click()
 {
+    setStatusText(QStringLiteral("Настройка"));
+    QPrinter &target = printer();
+    // Qt's own dialog already changes the printer while the user picks
+    // one; a cancelled dialog must leave it as it was.
+    const SheetPrinter::Settings before = SheetPrinter::settings(target);
+    QPrintDialog CommonDialog1(&target, this);
+    CommonDialog1.setObjectName(QStringLiteral("CommonDialog1"));
+    if (CommonDialog1.exec() != QDialog::Accepted)
+        SheetPrinter::restore(target, before);
 }
 
 void MDIForm1::mnuPrint_Click()
 {
+    if (SheetPrinter::print(printer(), documentWindow()->fields()))
+        return;
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vexaron"),
+                    QStringLiteral("Нет связи с принтером."), QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("PrintError"));
+    box.exec();
 }
 
 void MDIForm1::mnuClose_Click()
@@ -303,14 +373,30 @@ void MDIForm1::mnuClose_Click()
     QCoreApplication::exit(0);
 }
 
+QString MDIForm1::helpFilePath() const
+{
+    return QDir(m_programFolder).absoluteFilePath(QStringLiteral("vexa.chm"));
+}
+
 void MDIForm1::mnuHelp_Click()
 {
+    // Not waited for; a viewer that does not start is ignored, and a
+    // missing help file is the viewer's to report.
+    startHelpViewer(helpFilePath(), m_programFolder);
 }
 
 void MDIForm1::mnuAbout_Click()
 {
+    if (!m_frmAbout)
+        m_frmAbout = new frmAbout(this);
+    m_frmAbout->exec();
 }
 
 void MDIForm1::mnuEditor_Click()
 {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Автор"),
+                    QStringLiteral("Vexaron написан командой разработчиков Vexaron."),
+                    QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("AuthorMessage"));
+    box.exec();
 }

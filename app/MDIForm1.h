@@ -5,7 +5,13 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class Form1;
+class frmAbout;
+class QPrinter;
+class frmArc;
+class frmFirma;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -45,6 +51,12 @@ public:
     // The document window's position in the client area, in twips, as last set.
     QPointF documentOriginTwips() const { return m_documentOrigin; }
 
+    // The one printer of the run, made on first use and set up for the
+    // sheet; the printer-setup command changes it, Print prints on it.
+    QPrinter &printer();
+    // The help file in the program folder.
+    QString helpFilePath() const;
+
 public slots:
     void mnuNew_Click();
     void mnuArchive_Click();
@@ -77,4 +89,9 @@ private:
     QToolBar *m_toolbar = nullptr;
     QLabel *m_statusPanel = nullptr;
     QPointF m_documentOrigin;
+    std::unique_ptr<QPrinter> m_printer;
+    frmAbout *m_frmAbout = nullptr; // created on first use, then only hidden
+    // Created on first use and kept for the whole run.
+    frmArc *m_frmArc = nullptr;
+    frmFirma *m_frmFirma = nullptr;
 };

@@ -1,0 +1,111 @@
+#include "app/SheetPrinter.h"
+
+#include "document/SheetFields.h"
+#include "document/SheetFonts.h"
+#include "document/SheetLayout.h"
+#include "document/SheetPainter.h"
+
+#include <QPainter>
+#include <QPrintEngine>
+#include <QPrinterInfo>
+
+namespace SheetPrinter {
+
+namespace {
+
+constexpr double TwipsPerInch = 1440.0;
+
+} // namespace
+
+QPageSize sheetPageSize()
+{
+    // In inches the twips convert without rounding; ExactMatch keeps the
+    // sheet from being taken for A5 (210 x 148 mm) or another near size.
+    return QPageSize(QSizeF(Sheet::WidthTwips / TwipsPerInch, Sheet::HeightTwips / TwipsPerInch),
+                     QPageSize::Inch, QStringLiteral("Платежное поручение"),
+                     QPageSize::ExactMatch);
+}
+
+QPageLayout sheetPageLayout()
+{
+    return QPageLayout(sheetPageSize(), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Point);
+}
+
+void prepare(QPrinter &printer)
+{
+    printer.setFullPage(false); // the origin is the top-left corner of the printable area
+    if (!printer.setPageLayout(sheetPageLayout())) {
+        // The printer keeps margins of its own: the sheet's page all the same.
+        printer.setPageSize(sheetPageSize());
+        printer.setPageOrientation(QPageLayout::Portrait);
+    }
+    printer.setDocName(QStringLiteral("Платежное поручение"));
+    printer.setCreator(QStringLiteral("Vexaron"));
+}
+
+bool print(QPrinter &printer, const SheetFields &fields)
+{
+    if (printer.outputFormat() == QPrinter::NativeFormat) {
+        // A printer removed or unreachable since it was chosen would take
+        // the job without complaint and print nothing.
+        if (printer.printerName().isEmpty()
+            || QPrinterInfo::printerInfo(printer.printerName()).isNull())
+            return false;
+    }
+
+    SheetFonts::registerFonts();
+    QPainter painter;
+    // With no printer at all Qt falls back to a PDF file without a name,
+    // and begin() refuses.
+    if (!painter.begin(&printer))
+        return false;
+    const double scale = printer.resolution() / TwipsPerInch;
+    painter.scale(scale, scale);
+    Sheet::paint(painter, fields);
+    const bool ended = painter.end();
+    return ended && printer.printerState() != QPrinter::Error;
+}
+
+Settings settings(const QPrinter &printer)
+{
+    Settings s;
+    s.format = printer.outputFormat();
+    s.printerName = printer.printerName();
+    s.outputFileName = printer.outputFileName();
+    s.layout = printer.pageLayout();
+    s.colorMode = printer.colorMode();
+    s.duplex = printer.duplex();
+    s.copies = printer.copyCount();
+    s.collate = printer.collateCopies();
+    s.printRange = printer.printRange();
+    s.fromPage = printer.fromPage();
+    s.toPage = printer.toPage();
+    return s;
+}
+
+void restore(QPrinter &printer, const Settings &s)
+{
+    if (s.format == QPrinter::NativeFormat) {
+        printer.setOutputFileName(QString()); // back to the system's printers
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        if (!s.printerName.isEmpty())
+            printer.setPrinterName(s.printerName);
+    } else {
+        printer.setOutputFormat(s.format);
+        if (s.outputFileName.isEmpty()) // an empty name would switch back to the system's printers
+            printer.printEngine()->setProperty(QPrintEngine::PPK_OutputFileName, QString());
+        else
+            printer.setOutputFileName(s.outputFileName);
+    }
+    printer.setPageLayout(s.layout);
+    printer.setColorMode(s.colorMode);
+    printer.setDuplex(s.duplex);
+    printer.setCopyCount(s.copies);
+    printer.setCollateCopies(s.collate);
+    printer.setPrintRange(s.printRange);
+    if (s.fromPage <= s.toPage)
+        printer.setFromTo(s.fromPage, s.toPage);
+}
+
+} // namespace SheetPrinter

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <QString>
+
+class SheetFields;
+
+// Printing the payment-order sheet. The sheet is drawn by the same painter
+// routine as the document window, in twips, scaled to the printer's
+// resolution, so the paper shows what the window shows, at true size and as
+// vector output.
+namespace SheetPrinter {
+
+// The sheet's own page: 11685 x 8475 twips (about 206 x 149.5 mm), taken
+// exactly as it is (never snapped to a neighbouring standard size such as
+// A5), portrait, no margins of its own.
+QPageSize sheetPageSize();
+QPageLayout sheetPageLayout();
+
+// Sets up a freshly made printer for the sheet: the sheet's page, painting
+// from the top-left corner of the printable area, the job's name.
+void prepare(QPrinter &printer);
+
+// Prints the sheet with these fields as one page on the printer's current
+// settings, at the top-left corner of the printable area. False when
+// anything fails: no printer, the printer gone from the system, the painter
+// refused, or the printer reporting an error.
+bool print(QPrinter &printer, const SheetFields &fields);
+
+// What the printer-setup dialog may change, so that a cancelled dialog can
+// leave the printer exactly as it was.
+struct Settings
+{
+    QPrinter::OutputFormat format = QPrinter::NativeFormat;
+    QString printerName;
+    QString outputFileName;
+    QPageLayout layout;
+    QPrinter::ColorMode colorMode = QPrinter::Color;
+    QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
+    int copies = 1;
+    bool collate = true;
+    QPrinter::PrintRange printRange = QPrinter::AllPages;
+    int fromPage = 0;
+    int toPage = 0;
+};
+Settings settings(const QPrinter &printer);
+void restore(QPrinter &printer, const Settings &settings);
+
+} // namespace SheetPrinter
