@@ -6,5 +6,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexaron"));
+    // Lets the desktop match the window to its menu entry (vexaron.desktop).
+    QGuiApplication::setDesktopFileName(QStringLiteral("vexaron"));
     return RunProgram(QCoreApplication::applicationDirPath());
 }
