@@ -29,6 +29,17 @@ MessageBoxAnswerer::MessageBoxAnswerer()
     m_timer.start(10);
 }
 
+QString MessageBoxAnswerer::single() const
+{
+    if (seen.size() != 1)
+        return QStringLiteral("%1 boxes").arg(seen.size());
+    const SeenBox &b = seen.first();
+    return QStringLiteral("%1|%2|%3|%4")
+            .arg(b.title, b.icon == QMessageBox::Critical ? QStringLiteral("error") : QString::number(b.icon))
+            .arg(b.buttons.size())
+            .arg(b.text);
+}
+
 void MessageBoxAnswerer::poll()
 {
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());

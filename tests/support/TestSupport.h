@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -44,6 +45,9 @@ class MessageBoxAnswerer : public QObject
 public:
     MessageBoxAnswerer();
     QList<SeenBox> seen;
+    // The one box seen as "title|icon|buttons|text" (icon: "error" for
+    // Critical), or how many were seen when not one.
+    QString single() const;
 
 private:
     void poll();
@@ -117,6 +121,25 @@ bool whileOpen(D *dialog, const std::function<void()> &open, const std::function
     if (leftOpen)
         *leftOpen = stillOpen;
     return ran;
+}
+
+// Triggers command and runs action on the modal dialog of type D it opens,
+// once that is active; a dialog the action left open is closed with
+// done(-1). Returns the dialog, or null when none of type D came up.
+template<typename D>
+D *duringCommand(QAction *command, const std::function<void(D *)> &action)
+{
+    D *seen = nullptr;
+    WhenModal *watcher = whenModal<D>([&](D *dialog) {
+        seen = dialog;
+        if (QTest::qWaitForWindowActive(dialog))
+            action(dialog);
+        if (dialog->isVisible())
+            dialog->done(-1);
+    });
+    command->trigger();
+    delete watcher;
+    return seen;
 }
 
 } // namespace TestSupport
