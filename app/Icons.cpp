@@ -1,10 +1,12 @@
 #include "app/Icons.h"
 
 #include <QBitmap>
-#include <QFont>
+#include <QByteArray>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <cctype>
 
 namespace Icons {
 
@@ -46,6 +48,96 @@ QImage silverCanvas(int width, int height)
     return image;
 }
 
+// The hryvnia sign of the stamp on the 32-unit grid: the outline of the
+// Liberation Sans Bold glyph at 12 units, centred on the stamp, the same
+// path as in install/vexaron.svg. Drawn as a path, the icon needs no font:
+// a glyph would load a font engine for each size before the main window
+// can show.
+const char HryvniaPath[] =
+        "M18.67 22.58L24.09 22.58L24.09 22.48C24.09 21.83 23.57 21.50 22.53 21.50"
+        "C22.14 21.50 21.82 21.55 21.57 21.65C21.33 21.75 21.14 21.91 21.02 22.14L19.33 21.83"
+        "C19.52 21.29 19.86 20.89 20.35 20.65C20.85 20.40 21.56 20.28 22.48 20.28"
+        "C23.55 20.28 24.36 20.48 24.93 20.87C25.50 21.26 25.78 21.83 25.78 22.58L26.30 22.58"
+        "L26.30 23.81L25.27 23.81"
+        "C25.08 24.00 24.85 24.16 24.59 24.30C24.33 24.43 24.05 24.55 23.73 24.66"
+        "C23.42 24.77 22.93 24.90 22.25 25.05L26.30 25.05L26.30 26.28L20.72 26.28L20.72 26.38"
+        "C20.72 26.75 20.86 27.03 21.16 27.21C21.45 27.39 21.89 27.48 22.47 27.48"
+        "C23.39 27.48 23.99 27.23 24.30 26.72L26.02 27.02C25.55 28.19 24.38 28.78 22.52 28.78"
+        "C20.27 28.78 19.14 27.95 19.14 26.28L18.67 26.28L18.67 25.05L19.45 25.05"
+        "C19.62 24.77 19.89 24.53 20.25 24.34C20.61 24.14 21.15 23.97 21.86 23.81L18.67 23.81Z";
+
+// Reads the absolute M, L, C and Z commands of an SVG path. Numbers are
+// read without regard to the locale (a Ukrainian locale writes a comma).
+QPainterPath svgPath(const char *data)
+{
+    QPainterPath path;
+    const char *p = data;
+    bool ok = true;
+    auto number = [&]() {
+        while (*p == ' ')
+            ++p;
+        const char *start = p;
+        while (*p == '-' || *p == '.' || (*p >= '0' && *p <= '9'))
+            ++p;
+        bool read = false;
+        const double value = QByteArray::fromRawData(start, int(p - start)).toDouble(&read);
+        ok = ok && read;
+        return value;
+    };
+    auto point = [&]() {
+        const double x = number();
+        return QPointF(x, number());
+    };
+    char command = 0;
+    while (*p && ok) {
+        if (*p == ' ') {
+            ++p;
+            continue;
+        }
+        if (std::isalpha(static_cast<unsigned char>(*p)))
+            command = *p++;
+        switch (command) {
+        case 'M':
+            path.moveTo(point());
+            break;
+        case 'L':
+            path.lineTo(point());
+            break;
+        case 'C': {
+            const QPointF c1 = point();
+            const QPointF c2 = point();
+            path.cubicTo(c1, c2, point());
+            break;
+        }
+        case 'Z':
+            path.closeSubpath();
+            command = 0;
+            break;
+        default:
+            ok = false; // not a path this reader knows
+            break;
+        }
+    }
+    Q_ASSERT(ok);
+    return path;
+}
+
+// The letters of toolbar image 4, four pixels wide and five high, drawn
+// pixel by pixel for the same reason: no font engine for a 7-pixel face.
+void drawLetters(QPainter &p, int left, int top)
+{
+    static const char *const letters[3][5] = {
+        { ".##.", "#..#", "####", "#..#", "#..#" }, // A
+        { "###.", "#..#", "###.", "#..#", "###." }, // B
+        { ".###", "#...", "#...", "#...", ".###" }, // C
+    };
+    for (int l = 0; l < 3; ++l)
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 4; ++x)
+                if (letters[l][y][x] == '#')
+                    p.fillRect(left + l * 5 + x, top + y, 1, 1, Qt::black);
+}
+
 } // namespace
 
 QPixmap programPixmap(int size)
@@ -65,12 +157,11 @@ QPixmap programPixmap(int size)
     p.setPen(QPen(QColor(20, 90, 40), 1.2));
     p.setBrush(QColor(40, 150, 70));
     p.drawEllipse(QRectF(15.5, 17.5, 14, 14));
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setPixelSize(12);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(15.5, 17.5, 14, 14), Qt::AlignCenter, QString(QChar(0x20B4)));
+    static const QPainterPath hryvnia = svgPath(HryvniaPath);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawPath(hryvnia);
+    p.end();
     return QPixmap::fromImage(image);
 }
 
@@ -111,11 +202,7 @@ QPixmap toolbarImage(int index)
         p.drawPoint(12, 8);
         break;
     case 4: { // ABC above a blue tick
-        QFont f(QStringLiteral("Liberation Sans"));
-        f.setPixelSize(7);
-        f.setBold(true);
-        p.setFont(f);
-        p.drawText(QRect(0, 0, 16, 7), Qt::AlignCenter, QStringLiteral("ABC"));
+        drawLetters(p, 1, 1);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(QColor(0, 0, 220), 2));
         p.drawPolyline(QPolygonF({ QPointF(3, 10), QPointF(6, 13), QPointF(13, 7) }));

@@ -3,6 +3,7 @@
 // through the SQLite C API in the same process. Each is timed several
 // times; the median is printed.
 
+#include "BenchSupport.h"
 #include "app/MDIForm1.h"
 #include "archive/frmArc.h"
 #include "document/SheetFonts.h"
@@ -24,50 +25,11 @@
 
 namespace {
 
-constexpr int Orders = 32767;
+constexpr int Orders = BenchSupport::ArchiveOrders;
 constexpr int Runs = 7;
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-bool fillArchive(const QString &path)
-{
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-        return false;
-    bool ok = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_stmt *insert = nullptr;
-    ok = ok
-            && sqlite3_prepare_v2(db,
-                                  "insert into arc (id, suma, oderz, idoderz, bank, idbank, kredit, "
-                                  "oznaka, datazap) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                                  -1, &insert, nullptr)
-                    == SQLITE_OK;
-    for (int id = 1; ok && id <= Orders; ++id) {
-        const QByteArray values[] = {
-            QByteArray::number(id),
-            QByteArray::number(id % 100000) + ",00",
-            QStringLiteral("ТОВ \"Одержувач %1\"").arg(id).toUtf8(),
-            QByteArray::number(30000000 + id),
-            QStringLiteral("АТ \"Банк %1\"").arg(id % 50).toUtf8(),
-            QByteArray::number(300000 + id % 1000),
-            QByteArray::number(2600000000000LL + id),
-            QStringLiteral("Оплата за товар згiдно рахунку № %1").arg(id).toUtf8(),
-            QByteArrayLiteral("07.03.2026"),
-        };
-        for (int c = 0; c < 9; ++c)
-            sqlite3_bind_text(insert, c + 1, values[c].constData(), int(values[c].size()), SQLITE_TRANSIENT);
-        ok = sqlite3_step(insert) == SQLITE_DONE;
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
+using BenchSupport::fillArchive;
+using BenchSupport::median;
 
 // The plain read: every row, every column's text.
 double plainRead(const QString &path, qint64 *bytes)
