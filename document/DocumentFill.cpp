@@ -22,10 +22,14 @@ bool commaPlaced(const QString &amount)
     return n >= 3 && amount.at(n - 3) == QLatin1Char(',');
 }
 
+// AmountToWords spells at most twelve digits; a longer integer part would
+// leave the amount in words empty on the sheet.
+constexpr int MaxIntegerDigits = 12;
+
 AmountForm checkAmount(const QString &amount)
 {
     const int n = int(amount.size());
-    if (n < 3 || !allDigits(amount.left(n - 3)))
+    if (n < 3 || n - 3 > MaxIntegerDigits || !allDigits(amount.left(n - 3)))
         return AmountForm::Unusable;
     if (!commaPlaced(amount))
         return AmountForm::Misplaced;

@@ -16,6 +16,7 @@ enum class AmountForm {
     Good,      // digits, a comma, two kopeck digits
     Misplaced, // the third character from the end is not a comma: warn, then go on
     Unusable,  // fewer than three characters, or the integer part is not all digits
+               // or has more than the twelve digits the words can spell
 };
 AmountForm checkAmount(const QString &amount);
 

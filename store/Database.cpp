@@ -1,6 +1,7 @@
 #include "store/Database.h"
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -10,10 +11,20 @@
 #include <QVariant>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
 QAtomicInt connectionCounter;
+
+// The device and inode of a file, or a pair of zeros when there is none.
+std::pair<quint64, quint64> fileId(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return { 0, 0 };
+    return { quint64(st.st_dev), quint64(st.st_ino) };
+}
 
 QString engineText(const QSqlError &error)
 {
@@ -39,6 +50,30 @@ int columnCount(const QSqlDatabase &db, const QString &table, QString *error)
     while (q.next())
         ++n;
     return n == 0 ? -1 : n;
+}
+
+// The busy wait: another copy of the program or another program holds the
+// file locked. SQLite's own wait sleeps ever longer, up to 100 ms a try, so
+// a copy that saves one order after another can keep a waiting copy out for
+// the whole timeout; trying every millisecond gets it in between two saves.
+int waitForLock(void *since, int attempts)
+{
+    auto *waited = static_cast<QElapsedTimer *>(since);
+    if (attempts == 0)
+        waited->start();
+    if (waited->elapsed() >= Database::BusyTimeoutMs)
+        return 0;
+    sqlite3_sleep(1);
+    return 1;
+}
+
+// The engine's own handle of an open connection.
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
 } // namespace
@@ -74,12 +109,22 @@ bool Database::open(const QString &path)
     m_error.clear();
 
     const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    if (!info.exists() && folder.isDir() && !folder.isExecutable())
+        return fail(QStringLiteral("Нет доступа к папке базы данных."));
     if (!info.exists())
         return fail(QStringLiteral("Файл базы данных не найден."));
     if (info.isDir())
         return fail(QStringLiteral("На месте файла базы данных находится папка."));
     if (!info.isFile())
         return fail(QStringLiteral("Это не обычный файл."));
+    if (!info.isReadable())
+        return fail(QStringLiteral("Нет права на чтение файла базы данных."));
+    if (!info.isWritable())
+        return fail(QStringLiteral("Нет права на запись в файл базы данных."));
+    // Every change first writes a journal beside the file.
+    if (!folder.isWritable())
+        return fail(QStringLiteral("Нет права на запись в папку базы данных."));
 
     if (!m_db.isValid())
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -96,16 +141,51 @@ bool Database::open(const QString &path)
         return fail(engineText(m_db.lastError()));
 
     // SQLite quietly opens a write-protected file read-only.
-    auto *handle = static_cast<sqlite3 *>(m_db.driver()->handle().value<void *>());
-    if (handle && sqlite3_db_readonly(handle, "main") == 1) {
+    sqlite3 *handle = sqliteHandle(m_db);
+    if (!handle || sqlite3_db_readonly(handle, "main") != 0) {
         m_db.close();
         return fail(QStringLiteral("Нет права на запись в файл базы данных."));
     }
+    sqlite3_busy_handler(handle, waitForLock, &m_lockWait);
 
     if (!checkTables()) {
         m_db.close();
         return false;
     }
+
+    // A rollback journal, deleted at each commit, and not WAL: other
+    // programs open this file too, perhaps over a network share or with an
+    // older engine, and WAL would need shared memory beside the file and
+    // change its format for all of them. A file some other program keeps
+    // in WAL stays so. EXTRA syncs the journal, then the file, then the
+    // folder once the journal is deleted: an order reported saved outlives
+    // a crash of the program or of the machine.
+    QSqlQuery pragma(m_db);
+    pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    if (!pragma.exec(QStringLiteral("PRAGMA synchronous=EXTRA"))) {
+        fail(engineText(pragma.lastError()));
+        pragma.finish();
+        m_db.close();
+        return false;
+    }
+    pragma.finish();
+
+    m_fileId = fileId(info.absoluteFilePath());
+    return true;
+}
+
+// The engine goes on writing into the file it opened even when that file
+// has been removed, replaced or made read-only meanwhile: the order would
+// be reported saved and then be lost. Each change checks first.
+bool Database::checkStillWritable()
+{
+    const QFileInfo info(m_path);
+    if (fileId(info.absoluteFilePath()) != m_fileId)
+        return fail(QStringLiteral("Файл базы данных удалён или заменён другим, пока программа работала."));
+    if (!info.isWritable())
+        return fail(QStringLiteral("Нет права на запись в файл базы данных."));
+    if (!QFileInfo(info.absolutePath()).isWritable())
+        return fail(QStringLiteral("Нет права на запись в папку базы данных."));
     return true;
 }
 
@@ -139,36 +219,53 @@ bool Database::checkTables()
     return true;
 }
 
+// Reads straight through the engine's own interface on the connection's
+// handle: the rows of a full archive come back several times faster than
+// through QSqlQuery, which wraps every value in a QVariant first.
 bool Database::query(const QString &sql, bool withRowid)
 {
     m_current = ResultSet();
     if (!isOpen())
         return fail(QStringLiteral("База данных не открыта."));
+    sqlite3 *handle = sqliteHandle(m_db);
+    if (!handle)
+        return fail(QStringLiteral("База данных не открыта."));
 
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    if (!q.exec(sql))
-        return fail(engineText(q.lastError()));
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
+        sqlite3_finalize(statement);
+        return fail(error);
+    }
 
-    const int columns = q.record().count();
+    const int columns = sqlite3_column_count(statement);
     const int first = withRowid ? 1 : 0;
     QVector<ResultRow> rows;
-    while (q.next()) {
+    int step;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
         ResultRow row;
         if (withRowid)
-            row.rowid = q.value(0).toLongLong();
+            row.rowid = sqlite3_column_int64(statement, 0);
         row.values.resize(columns - first);
-        for (int c = first; c < columns; ++c) {
-            const QVariant v = q.value(c);
-            if (v.isNull())
+        QString *value = row.values.data();
+        for (int c = first; c < columns; ++c, ++value) {
+            if (sqlite3_column_type(statement, c) == SQLITE_NULL) {
                 row.nullMask |= quint64(1) << (c - first);
-            else
-                row.values[c - first] = v.toString();
+                continue;
+            }
+            const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(statement, c));
+            const int bytes = sqlite3_column_bytes(statement, c);
+            *value = chars ? QString::fromUtf8(chars, bytes) : QString::fromLatin1("", 0);
         }
         rows.append(std::move(row));
     }
-    if (q.lastError().isValid())
-        return fail(engineText(q.lastError()));
+    if (step != SQLITE_DONE) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
+        sqlite3_finalize(statement);
+        return fail(error);
+    }
+    sqlite3_finalize(statement);
     m_current = ResultSet(std::move(rows));
     return true;
 }
@@ -182,6 +279,8 @@ bool Database::updateFirma(const Requisites &r)
 {
     if (!isOpen())
         return fail(QStringLiteral("База данных не открыта."));
+    if (!checkStillWritable())
+        return false;
     QSqlQuery q(m_db);
     if (!q.prepare(QStringLiteral(
                 "update firma set firma=? ,kodfirma=? ,bank=? ,kodbank=? ,rsbank=?")))
@@ -202,6 +301,8 @@ bool Database::insertOrder(const OrderRecord &o)
 {
     if (!isOpen())
         return fail(QStringLiteral("База данных не открыта."));
+    if (!checkStillWritable())
+        return false;
     QSqlQuery q(m_db);
     if (!q.prepare(QStringLiteral(
                 "insert into arc (id, suma, oderz, idoderz, bank, idbank, kredit, oznaka,datazap) "
@@ -240,6 +341,8 @@ bool Database::deleteOrder(qint64 id, qint64 rowid)
 {
     if (!isOpen())
         return fail(QStringLiteral("База данных не открыта."));
+    if (!checkStillWritable())
+        return false;
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("delete from arc") + whereId(id, rowid)))
         return fail(engineText(q.lastError()));

@@ -3,8 +3,11 @@
 #include "store/Records.h"
 #include "store/ResultSet.h"
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QString>
+
+#include <utility>
 
 // The program's one database handle on vexa.mdb and the current result: the
 // rows of the most recent query. Every statement the program runs is built
@@ -55,10 +58,13 @@ private:
     bool fail(const QString &text);
     bool query(const QString &sql, bool withRowid);
     bool checkTables();
+    bool checkStillWritable();
 
     QSqlDatabase m_db;
     QString m_connection;
     QString m_path;
+    std::pair<quint64, quint64> m_fileId; // device and inode of the opened file
+    QElapsedTimer m_lockWait;             // since when a statement waits for a lock
     QString m_error;
     ResultSet m_current;
 };
