@@ -7,8 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QtTest>
 
 using TestSupport::ProgramFolder;
@@ -27,8 +25,6 @@ private slots:
     void arcKeepsInsertionOrder();
     void duplicateNumbers();
     void selectOrderNarrowsToChosenRow();
-    void updateFirmaWithoutRowFails();
-    void lockedDatabaseReportsFailure();
     void resultCursor();
 };
 
@@ -291,50 +287,6 @@ void TestDatabase::selectOrderNarrowsToChosenRow()
     QVERIFY(db.selectArc());
     const qint64 first = db.current().rowid();
     QVERIFY(db.deleteOrder(6, first));
-    QVERIFY(db.selectArc());
-    QCOMPARE(db.current().recordCount(), 1);
-}
-
-void TestDatabase::updateFirmaWithoutRowFails()
-{
-    ProgramFolder folder;
-    QVERIFY(TestSupport::execSql(folder.databasePath(), "delete from firma"));
-    Database db;
-    QVERIFY(db.open(folder.databasePath()));
-    QVERIFY(!db.updateFirma({ "a", "b", "c", "d", "e" }));
-    QVERIFY(!db.errorText().isEmpty());
-    QVERIFY(db.selectFirma());
-    QCOMPARE(db.current().recordCount(), 0);
-    Requisites r;
-    QVERIFY(!Database::requisitesFromRow(db.current(), &r));
-}
-
-// Another program holds the file locked for longer than the busy timeout.
-void TestDatabase::lockedDatabaseReportsFailure()
-{
-    ProgramFolder folder;
-    Database db;
-    QVERIFY(db.open(folder.databasePath()));
-    QVERIFY(db.insertOrder({ "1", "1,00", "a", "", "", "", "", "", "01.01.2026" }));
-
-    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "locker");
-    other.setDatabaseName(folder.databasePath());
-    QVERIFY(other.open());
-    QSqlQuery lock(other);
-    QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
-
-    QElapsedTimer timer;
-    timer.start();
-    QVERIFY(!db.insertOrder({ "2", "1,00", "b", "", "", "", "", "", "01.01.2026" }));
-    QVERIFY2(timer.elapsed() >= Database::BusyTimeoutMs - 500, "gave up before the busy timeout");
-    QVERIFY2(db.errorText().contains("locked", Qt::CaseInsensitive), qPrintable(db.errorText()));
-
-    QVERIFY(lock.exec("ROLLBACK"));
-    lock.finish();
-    other.close();
-    other = QSqlDatabase();
-    QSqlDatabase::removeDatabase("locker");
-
     QVERIFY(db.selectArc());
     QCOMPARE(db.current().recordCount(), 1);
 }
