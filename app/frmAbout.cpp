@@ -1,11 +1,10 @@
 #include "app/frmAbout.h"
 
 #include "app/Icons.h"
+#include "document/DialogSupport.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -104,11 +103,6 @@ void frmAbout::Command1_Click()
 void frmAbout::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    DialogSupport::centreOnScreen(this);
     Command1->setFocus();
 }

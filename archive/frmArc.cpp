@@ -1,6 +1,7 @@
 #include "archive/frmArc.h"
 
 #include "archive/ArcModel.h"
+#include "document/DialogSupport.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
@@ -8,13 +9,10 @@
 #include "document/SheetFonts.h"
 #include "store/Database.h"
 
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -227,19 +225,13 @@ void frmArc::Command3_Click()
 
 void frmArc::showFailure(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vexaron"), text, QMessageBox::Ok, this);
-    box.exec();
+    DialogSupport::showFailure(this, text);
 }
 
 void frmArc::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    DialogSupport::centreOnScreen(this);
     Command1->setFocus();
 }
 
@@ -253,22 +245,9 @@ void frmArc::hideEvent(QHideEvent *event)
 
 void frmArc::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        QWidget::keyPressEvent(event); // no cancel button
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // A focused button takes Enter as a click; elsewhere Enter does nothing.
-        if (auto *b = qobject_cast<QPushButton *>(focusWidget()); b && b->isEnabled()) {
-            b->click();
-            return;
-        }
-        QWidget::keyPressEvent(event);
-        return;
-    default:
+    // No default and no cancel button.
+    if (!DialogSupport::keyWithoutDefaults(this, event))
         QDialog::keyPressEvent(event);
-    }
 }
 
 bool frmArc::eventFilter(QObject *watched, QEvent *event)

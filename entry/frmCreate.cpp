@@ -1,5 +1,6 @@
 #include "entry/frmCreate.h"
 
+#include "document/DialogSupport.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
@@ -7,13 +8,11 @@
 #include "store/Database.h"
 
 #include <QDateEdit>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include <limits>
 
@@ -219,12 +218,7 @@ void frmCreate::showEvent(QShowEvent *event)
 {
     if (!m_centred) {
         m_centred = true;
-        const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-        if (screen) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        DialogSupport::centreOnScreen(this);
     }
     QDialog::showEvent(event);
 }
@@ -270,8 +264,7 @@ void frmCreate::showInputError(const QString &text)
 
 void frmCreate::showProgramError(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vexaron"), text, QMessageBox::Ok, this);
-    box.exec();
+    DialogSupport::showFailure(this, text);
 }
 
 // The emptiness check. A box holding only blanks is not empty.

@@ -1,17 +1,15 @@
 #include "requisites/frmFirma.h"
 
+#include "document/DialogSupport.h"
 #include "document/DocumentHost.h"
 #include "document/SheetFonts.h"
 #include "store/Database.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 
 #include <limits>
 
@@ -208,20 +206,13 @@ void frmFirma::Command2_Click()
 
 void frmFirma::showFailure(const QString &text)
 {
-    QWidget *parent = isVisible() ? this : parentWidget();
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vexaron"), text, QMessageBox::Ok, parent);
-    box.exec();
+    DialogSupport::showFailure(isVisible() ? this : parentWidget(), text);
 }
 
 void frmFirma::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    DialogSupport::centreOnScreen(this);
     Text1->setFocus();
 }
 
@@ -234,20 +225,7 @@ void frmFirma::closeEvent(QCloseEvent *event)
 
 void frmFirma::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        QWidget::keyPressEvent(event); // no cancel button
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // A focused button takes Enter as a click; elsewhere Enter does nothing.
-        if (auto *b = qobject_cast<QPushButton *>(focusWidget()); b && b->isEnabled()) {
-            b->click();
-            return;
-        }
-        QWidget::keyPressEvent(event);
-        return;
-    default:
+    // No default and no cancel button.
+    if (!DialogSupport::keyWithoutDefaults(this, event))
         QDialog::keyPressEvent(event);
-    }
 }
