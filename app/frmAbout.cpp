@@ -87,7 +87,7 @@ frmAbout::frmAbout(QWidget *parent)
     makeRule(this, "Line1_0", 45, 5355, 3600, palette().color(QPalette::WindowText));
     makeRule(this, "Line1_1", 45, 5355, 3610, palette().color(QPalette::Base));
 
-    Label3 = makeText(this, "Label3", QStringLiteral("Программа для бухгалтера"),
+    Label3 = makeText(this, "Label3", QStringLiteral("Vexaron © 2026"),
                       twips(90, 3960, 2580, 240));
     Label3->setWordWrap(false);
     QPalette blue = Label3->palette();
