@@ -81,7 +81,6 @@ private slots:
     void fieldsShowWhatIsSet_data();
     void fieldsShowWhatIsSet();
     void longTextsWrapAndAreCut();
-    void secondFillLeavesNothingOfTheFirst();
 };
 
 void TestSheet::initTestCase()
@@ -241,29 +240,6 @@ void TestSheet::longTextsWrapAndAreCut()
     // The amount in words keeps to its one line: the rule under it stays clean.
     QCOMPARE(inkIn(image, QRectF(words.left, words.top + words.height, words.width, 20)), 0);
     QVERIFY(inkIn(image, boxOf(words)) > 100);
-}
-
-void TestSheet::secondFillLeavesNothingOfTheFirst()
-{
-    Form1 form;
-    SheetFields first;
-    for (int f = 0; f < FieldCount; ++f)
-        first.setText(Field(f), QString("ЖЖЖЖЖЖЖЖЖЖЖЖЖ"));
-    form.setFields(first);
-    const QImage one = form.renderImage();
-    SheetFields second;
-    for (int f = 0; f < FieldCount; ++f)
-        second.setText(Field(f), QString("1"));
-    form.setFields(second);
-    QCOMPARE(form.fields(), second);
-    const QImage two = form.renderImage();
-    QVERIFY(one != two);
-    SheetFields onlySecond;
-    for (int f = 0; f < FieldCount; ++f)
-        onlySecond.setText(Field(f), QString("1"));
-    Form1 other;
-    other.setFields(onlySecond);
-    QCOMPARE(other.renderImage(), two);
 }
 
 QTEST_MAIN(TestSheet)
