@@ -1,7 +1,7 @@
 // The main window's commands on a system with no printer (CUPS_SERVER points
 // at a socket where no server listens): every menu item and toolbar button
-// reaching its command with its status text, the messages, the help viewer
-// and the compiled help file, the About window and Exit.
+// reaching its command with its status text and window or message, the help
+// viewer and the compiled help file, and the About window.
 #include "app/MDIForm1.h"
 #include "app/frmAbout.h"
 #include "document/DocumentFill.h"
@@ -12,12 +12,9 @@
 #include <QtWidgets>
 #include <QtTest>
 
-using TestSupport::MessageBoxAnswerer;
-
 namespace {
 
 const QString Sentinel = "Сохранено"; // a status no command here writes
-const OrderRecord Order { "3", "100,00", "Ромашка ПП", "12345678", "Банк", "305299", "2600", "Оплата", "01.02.2026" };
 
 // A stand-in help viewer: writes its arguments to <itself>.args, then waits
 // for <itself>.release (10 s at most). A broken one cannot start.
@@ -48,216 +45,166 @@ int visibleWindows()
 class TestCommands : public QObject
 {
     Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void dispatch_data();
-    void dispatch();
-    void messages_data();
-    void messages();
-    void help_data();
-    void help();
-    void helpFile();
-    void about();
-
-private:
     std::unique_ptr<TestSupport::ProgramFolder> m_folder;
     std::unique_ptr<MDIForm1> m_main;
     std::unique_ptr<QTemporaryDir> m_viewers; // on PATH while a test runs
     QByteArray m_path = qgetenv("PATH");
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QPrinterInfo::availablePrinterNames().isEmpty(), "needs CUPS_SERVER pointing at nothing");
+    }
+
+    void init()
+    {
+        m_folder = std::make_unique<TestSupport::ProgramFolder>();
+        QVERIFY(m_folder->isValid());
+        m_main = std::make_unique<MDIForm1>(m_folder->path());
+        QVERIFY(m_main->MDIForm_Load());
+        m_main->show();
+        m_main->showDocumentWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        DocumentFill::fill(*m_main->documentWindow(),
+                           { "3", "100,00", "Ромашка ПП", "12345678", "Банк", "305299", "2600", "Оплата", "01.02.2026" }, {});
+        m_main->setStatusText(Sentinel);
+        m_viewers = std::make_unique<QTemporaryDir>();
+        qputenv("PATH", m_viewers->path().toLocal8Bit());
+    }
+
+    void cleanup()
+    {
+        qputenv("PATH", m_path);
+        for (const QString &name : QDir(m_viewers->path()).entryList(QDir::Files)) // let waiting viewers go
+            QFile(m_viewers->filePath(name + ".release")).open(QIODevice::WriteOnly);
+        QTest::qWait(300);
+        m_main.reset();
+        QTRY_COMPARE(visibleWindows(), 0); // no window of a test stays open
+    }
+
+    void dispatch_data()
+    {
+        QTest::addColumn<QString>("trigger"); // a menu item's name, or the toolbar button's index
+        QTest::addColumn<QString>("status");  // what the command writes; empty: leaves it
+        QTest::addColumn<QString>("shown");   // the modal window it opens, or its message box: title|icon|buttons|text
+        const QString noPrinter = "Vexaron|error|1|Нет связи с принтером.";
+        QTest::newRow("mnuNew") << "mnuNew" << "Заполнение" << "frmCreate";
+        QTest::newRow("toolbar 1") << "1" << "Заполнение" << "frmCreate";
+        QTest::newRow("mnuArchive") << "mnuArchive" << "Архив" << "frmArc";
+        QTest::newRow("toolbar 2") << "2" << "Архив" << "frmArc";
+        QTest::newRow("mnuFirma") << "mnuFirma" << "Реквизиты" << "frmFirma";
+        QTest::newRow("toolbar 3") << "3" << "Реквизиты" << "frmFirma";
+        QTest::newRow("mnuPrintSetup") << "mnuPrintSetup" << "Настройка" << "CommonDialog1";
+        QTest::newRow("mnuPrint, no printer") << "mnuPrint" << "" << noPrinter;
+        QTest::newRow("toolbar 4, no printer") << "4" << "" << noPrinter;
+        QTest::newRow("mnuAbout") << "mnuAbout" << "" << "frmAbout";
+        QTest::newRow("mnuEditor") << "mnuEditor" << "" << "Автор|0|1|Vexaron написан командой разработчиков Vexaron.";
+        // mnuHelp: see help(); mnuClose and the separator: tst_mainwindow.
+    }
+
+    // The status is written before the window opens; the document stays as it was.
+    void dispatch()
+    {
+        QFETCH(QString, trigger);
+        QFETCH(QString, status);
+        QFETCH(QString, shown);
+        const SheetFields before = m_main->documentWindow()->fields();
+        QString seen, statusWhenShown;
+        TestSupport::MessageBoxAnswerer boxes;
+        TestSupport::WhenModal watcher([&](QWidget *w) {
+            if (qobject_cast<QMessageBox *>(w))
+                return false; // the answerer's
+            seen = w->objectName();
+            statusWhenShown = m_main->statusText();
+            qobject_cast<QDialog *>(w)->done(0);
+            return true;
+        });
+        if (trigger.size() == 1)
+            QTest::mouseClick(m_main->findChild<QToolBar *>("Toolbar1")->widgetForAction(
+                                      m_main->findChild<QAction *>("Toolbar1_Button" + trigger)), Qt::LeftButton);
+        else
+            m_main->findChild<QAction *>(trigger)->trigger();
+        QCOMPARE(seen + (boxes.seen.isEmpty() ? QString() : boxes.single()), shown);
+        QCOMPARE(m_main->statusText(), status.isEmpty() ? Sentinel : status);
+        QCOMPARE(statusWhenShown, seen.isEmpty() ? QString() : m_main->statusText());
+        QCOMPARE(m_main->documentWindow()->fields(), before);
+    }
+
+    void help_data()
+    {
+        QTest::addColumn<QStringList>("viewers"); // on PATH; "!" before a name: cannot start
+        QTest::addColumn<QString>("started");     // the one that gets the file; empty: none
+        QTest::newRow("CHM viewer before xdg-open") << QStringList { "xdg-open", "kchmviewer" } << "kchmviewer";
+        QTest::newRow("broken viewer, then xdg-open") << QStringList { "!xchm", "xdg-open" } << "xdg-open";
+        QTest::newRow("viewer cannot start") << QStringList { "!xchm" } << "";
+        QTest::newRow("no viewer at all") << QStringList() << "";
+    }
+
+    // The viewer gets the help file's full path, is not waited for, and
+    // nothing shows when none starts.
+    void help()
+    {
+        QFETCH(QStringList, viewers);
+        QFETCH(QString, started);
+        for (const QString &name : viewers)
+            writeViewer(m_viewers->filePath(QString(name).remove('!')), name.startsWith('!'));
+        const int windowsBefore = visibleWindows();
+        TestSupport::MessageBoxAnswerer answerer;
+        const QDeadlineTimer soon(5000);
+        m_main->findChild<QAction *>("mnuHelp")->trigger();
+        QVERIFY(!soon.hasExpired()); // not waited for: the viewer waits 10 s for its release
+        QTest::qWait(300);
+        const QString expected = QDir(m_folder->path()).absoluteFilePath("vexa.chm") + '\n';
+        for (QString name : viewers) // only the chosen viewer ran
+            QTRY_COMPARE(contents(m_viewers->filePath(name.remove('!') + ".args")), name == started ? expected : "");
+        QVERIFY(answerer.seen.isEmpty());
+        QCOMPARE(visibleWindows(), windowsBefore);
+        QCOMPARE(m_main->statusText(), Sentinel);
+    }
+
+    // vexa.chm in the program folder holds every help page, is not older than
+    // them, and the pages explain every menu item and button, the messages,
+    // the status texts, the amount form and the data file.
+    void helpFile()
+    {
+        const QString source = qEnvironmentVariable("VEXA_SOURCE_DIR") + "/help/";
+        QFile chm(qEnvironmentVariable("VEXA_PROGRAM_DIR") + "/vexa.chm");
+        QVERIFY2(chm.open(QIODevice::ReadOnly), qPrintable(chm.fileName()));
+        const QByteArray data = chm.readAll();
+        QVERIFY(data.startsWith("ITSF")); // a compiled HTML help file; its directory names the pages
+        QString text;
+        for (const QString &page : QDir(source).entryList({ "*.html", "*.css" })) {
+            QVERIFY2(data.contains("/" + page.toUtf8()), qPrintable(page));
+            QVERIFY2(QFileInfo(source + page).lastModified() <= QFileInfo(chm).lastModified(), qPrintable(page));
+            text += QTextDocumentFragment::fromHtml(contents(source + page)).toPlainText() + '\n';
+        }
+        text = text.replace(QChar(0x00A0), ' ').simplified();
+        QStringList wanted { "Сохранить", "OK", "ОК", "Отмена", "Удалить", "Нет связи с принтером.",
+                             "Пропущено значение", "Не верно введена сумма", "Запис виконано!", "Готово:",
+                             "Заполнение", "Архив", "Реквизиты", "Настройка", "Сохранено", "Удалено", "0,00",
+                             "vexa.mdb", "vexa.chm", "206 × 149,5 мм" };
+        for (QAction *action : m_main->findChildren<QAction *>(QRegularExpression("^(mnu|Toolbar1_Button)")))
+            if (!action->isSeparator())
+                wanted << action->text().remove('&') << action->toolTip();
+        QVERIFY(wanted.size() > 40);
+        for (const QString &w : wanted)
+            QVERIFY2(text.contains(w.simplified()), qPrintable("not in the help: " + w));
+    }
+
+    // "О программе": the window with texts and a picture of its own; "ОК" hides it.
+    void about()
+    {
+        QVERIFY(TestSupport::duringCommand<frmAbout>(m_main->findChild<QAction *>("mnuAbout"), [](frmAbout *about) {
+            for (const char *label : { "Label1", "Label2", "Label3" })
+                QVERIFY(!about->findChild<QLabel *>(label)->text().trimmed().isEmpty());
+            QVERIFY(!about->findChild<QLabel *>("Image1")->pixmap().isNull());
+            auto *ok = about->findChild<QPushButton *>("Command1");
+            QCOMPARE(ok->text(), QString("ОК")); // Cyrillic
+            QTest::mouseClick(ok, Qt::LeftButton);
+            QVERIFY(!about->isVisible());
+        }));
+    }
 };
-
-void TestCommands::initTestCase()
-{
-    QVERIFY2(QPrinterInfo::availablePrinterNames().isEmpty(), "needs CUPS_SERVER pointing at nothing");
-}
-
-void TestCommands::init()
-{
-    m_folder = std::make_unique<TestSupport::ProgramFolder>();
-    QVERIFY(m_folder->isValid());
-    m_main = std::make_unique<MDIForm1>(m_folder->path());
-    QVERIFY(m_main->MDIForm_Load());
-    m_main->show();
-    m_main->showDocumentWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-    m_main->setStatusText(Sentinel);
-    m_viewers = std::make_unique<QTemporaryDir>();
-    qputenv("PATH", m_viewers->path().toLocal8Bit());
-}
-
-void TestCommands::cleanup()
-{
-    qputenv("PATH", m_path);
-    for (const QString &name : QDir(m_viewers->path()).entryList(QDir::Files)) // let waiting viewers go
-        QFile(m_viewers->filePath(name + ".release")).open(QIODevice::WriteOnly);
-    QTest::qWait(300);
-    m_main.reset();
-    QTRY_COMPARE(visibleWindows(), 0); // no window of a test stays open
-}
-
-void TestCommands::dispatch_data()
-{
-    QTest::addColumn<QString>("trigger"); // a menu item's name, or the toolbar button's index
-    QTest::addColumn<QString>("status");  // what the command writes; empty: leaves it
-    QTest::addColumn<QString>("modal");   // the modal window it shows; empty: none
-    QTest::newRow("mnuNew") << "mnuNew" << "Заполнение" << "frmCreate";
-    QTest::newRow("toolbar 1") << "1" << "Заполнение" << "frmCreate";
-    QTest::newRow("mnuArchive") << "mnuArchive" << "Архив" << "frmArc";
-    QTest::newRow("toolbar 2") << "2" << "Архив" << "frmArc";
-    QTest::newRow("mnuFirma") << "mnuFirma" << "Реквизиты" << "frmFirma";
-    QTest::newRow("toolbar 3") << "3" << "Реквизиты" << "frmFirma";
-    QTest::newRow("mnuPrintSetup") << "mnuPrintSetup" << "Настройка" << "CommonDialog1";
-    QTest::newRow("mnuPrint") << "mnuPrint" << "" << "PrintError"; // no printer here
-    QTest::newRow("toolbar 4") << "4" << "" << "PrintError";
-    // mnuHelp: see help().
-    QTest::newRow("mnuAbout") << "mnuAbout" << "" << "frmAbout";
-    QTest::newRow("mnuEditor") << "mnuEditor" << "" << "AuthorMessage";
-    QTest::newRow("toolbar 5, the separator") << "5" << "" << "";
-    QTest::newRow("mnuClose") << "mnuClose" << "" << ""; // no question about the unsaved order
-}
-
-void TestCommands::dispatch()
-{
-    QFETCH(QString, trigger);
-    QFETCH(QString, status);
-    QFETCH(QString, modal);
-    QString seen, statusWhenShown;
-    std::unique_ptr<QObject> watcher(TestSupport::whenModal<QWidget>([&](QWidget *w) {
-        seen = w->objectName();
-        statusWhenShown = m_main->statusText();
-        auto *dialog = qobject_cast<QDialog *>(w);
-        dialog ? dialog->done(0) : void(w->close());
-    }));
-    if (trigger == "5") // the separator has no button to click
-        m_main->Toolbar1_ButtonClick(5);
-    else if (trigger.size() == 1)
-        QTest::mouseClick(m_main->findChild<QToolBar *>("Toolbar1")->widgetForAction(
-                                  m_main->findChild<QAction *>("Toolbar1_Button" + trigger)), Qt::LeftButton);
-    else if (trigger != "mnuClose")
-        m_main->findChild<QAction *>(trigger)->trigger();
-    else { // ends the program's event loop at once
-        DocumentFill::fill(*m_main->documentWindow(), Order, {});
-        QTimer::singleShot(0, m_main->findChild<QAction *>(trigger), &QAction::trigger);
-        QTimer watchdog;
-        watchdog.callOnTimeout([] { QCoreApplication::exit(99); });
-        watchdog.start(5000);
-        QCOMPARE(QCoreApplication::exec(), 0);
-    }
-    QTest::qWait(modal.isEmpty() ? 300 : 0);
-    QCOMPARE(seen, modal);
-    QCOMPARE(m_main->statusText(), status.isEmpty() ? Sentinel : status);
-    if (!modal.isEmpty())
-        QCOMPARE(statusWhenShown, status.isEmpty() ? Sentinel : status);
-}
-
-void TestCommands::messages_data()
-{
-    QTest::addColumn<QString>("trigger");
-    QTest::addColumn<QString>("box"); // title|icon|buttons|text
-    QTest::newRow("no printer") << "mnuPrint" << "Vexaron|error|1|Нет связи с принтером.";
-    QTest::newRow("author") << "mnuEditor" << "Автор|0|1|Vexaron написан командой разработчиков Vexaron.";
-}
-
-// Exactly one message box; the status text and the document stay as they were.
-void TestCommands::messages()
-{
-    QFETCH(QString, trigger);
-    QFETCH(QString, box);
-    DocumentFill::fill(*m_main->documentWindow(), Order, {});
-    const SheetFields before = m_main->documentWindow()->fields();
-    MessageBoxAnswerer answerer;
-    m_main->findChild<QAction *>(trigger)->trigger();
-    QTest::qWait(100);
-    QCOMPARE(answerer.single(), box);
-    QCOMPARE(m_main->statusText(), Sentinel);
-    QCOMPARE(m_main->documentWindow()->fields(), before);
-}
-
-void TestCommands::help_data()
-{
-    QTest::addColumn<QStringList>("viewers"); // on PATH; "!" before a name: cannot start
-    QTest::addColumn<QString>("started");     // the one that gets the file; empty: none
-    QTest::newRow("CHM viewer") << QStringList { "xchm" } << "xchm";
-    QTest::newRow("CHM viewer before xdg-open") << QStringList { "xdg-open", "kchmviewer" } << "kchmviewer";
-    QTest::newRow("only xdg-open") << QStringList { "xdg-open" } << "xdg-open";
-    QTest::newRow("broken viewer, then xdg-open") << QStringList { "!xchm", "xdg-open" } << "xdg-open";
-    QTest::newRow("viewer cannot start") << QStringList { "!xchm" } << "";
-    QTest::newRow("no viewer at all") << QStringList() << "";
-}
-
-// The viewer gets the help file's full path, is not waited for, and
-// nothing shows when none starts.
-void TestCommands::help()
-{
-    QFETCH(QStringList, viewers);
-    QFETCH(QString, started);
-    for (const QString &name : viewers)
-        writeViewer(m_viewers->filePath(QString(name).remove('!')), name.startsWith('!'));
-    const int windowsBefore = visibleWindows();
-    MessageBoxAnswerer answerer;
-    QElapsedTimer timer;
-    timer.start();
-    m_main->findChild<QAction *>("mnuHelp")->trigger();
-    QVERIFY(timer.elapsed() < 5000); // not waited for: the viewer waits 10 s for its release
-    QTest::qWait(300);
-    const QString expected = QDir(m_folder->path()).absoluteFilePath("vexa.chm") + '\n';
-    for (QString name : viewers) // only the chosen viewer ran
-        QTRY_COMPARE(contents(m_viewers->filePath(name.remove('!') + ".args")), name == started ? expected : "");
-    QVERIFY(answerer.seen.isEmpty());
-    QCOMPARE(visibleWindows(), windowsBefore);
-    QCOMPARE(m_main->statusText(), Sentinel);
-}
-
-// vexa.chm in the program folder holds every help page, is not older than
-// them, and the pages explain every menu item and button, the messages,
-// the status texts, the amount form and the data file.
-void TestCommands::helpFile()
-{
-    const QString source = qEnvironmentVariable("VEXA_SOURCE_DIR") + "/help/";
-    QFile chm(qEnvironmentVariable("VEXA_PROGRAM_DIR") + "/vexa.chm");
-    QVERIFY2(chm.open(QIODevice::ReadOnly), qPrintable(chm.fileName()));
-    const QByteArray data = chm.readAll();
-    QVERIFY(data.startsWith("ITSF")); // a compiled HTML help file; its directory names the pages
-    QString text;
-    for (const QString &page : QDir(source).entryList({ "*.html", "*.css" })) {
-        QVERIFY2(data.contains("/" + page.toUtf8()), qPrintable(page));
-        QVERIFY2(QFileInfo(source + page).lastModified() <= QFileInfo(chm).lastModified(), qPrintable(page));
-        QFile f(source + page);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        text += QTextDocumentFragment::fromHtml(QString::fromUtf8(f.readAll())).toPlainText() + '\n';
-    }
-    text = text.replace(QChar(0x00A0), ' ').simplified();
-    QStringList wanted { "Сохранить", "OK", "ОК", "Отмена", "Удалить", "Нет связи с принтером.",
-                         "Пропущено значение", "Не верно введена сумма", "Запис виконано!", "Готово:",
-                         "Заполнение", "Архив", "Реквизиты", "Настройка", "Сохранено", "Удалено", "0,00",
-                         "vexa.mdb", "vexa.chm", "206 × 149,5 мм" };
-    for (QAction *action : m_main->findChildren<QAction *>(QRegularExpression("^(mnu|Toolbar1_Button)")))
-        if (!action->isSeparator())
-            wanted << action->text().remove('&') << action->toolTip();
-    QVERIFY(wanted.size() > 40);
-    for (const QString &w : wanted)
-        QVERIFY2(text.contains(w.simplified()), qPrintable("not in the help: " + w));
-}
-
-// "О программе": the window with texts and a picture of its own; "ОК" hides it.
-void TestCommands::about()
-{
-    auto *when = TestSupport::whenModal<frmAbout>([](frmAbout *about) {
-        auto hide = qScopeGuard([about] { about->hide(); });
-        for (const char *label : { "Label1", "Label2", "Label3" })
-            QVERIFY(!about->findChild<QLabel *>(label)->text().trimmed().isEmpty());
-        QVERIFY(!about->findChild<QLabel *>("Image1")->pixmap().isNull());
-        auto *ok = about->findChild<QPushButton *>("Command1");
-        QCOMPARE(ok->text(), QString("ОК")); // Cyrillic
-        QTest::mouseClick(ok, Qt::LeftButton);
-        QVERIFY(!about->isVisible());
-    }, this);
-    m_main->mnuAbout_Click();
-    QVERIFY(when->done());
-}
 
 QTEST_MAIN(TestCommands)
 #include "tst_commands.moc"

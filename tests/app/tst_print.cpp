@@ -21,30 +21,12 @@ constexpr double MmPerPt = 25.4 / 72.0;
 // A tool's standard output; *exitCode tells how it ended.
 QString tool(const QString &program, const QStringList &args, int *exitCode = nullptr)
 {
-    const QString path = QStandardPaths::findExecutable(program, { "/usr/bin", "/usr/sbin" });
     QProcess p;
-    p.start(path.isEmpty() ? program : path, args);
+    p.start(QStandardPaths::findExecutable(program, { "/usr/bin", "/usr/sbin" }), args);
     const bool finished = p.waitForFinished(60000);
     if (exitCode)
         *exitCode = finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// Until the queue has finished every job and the file is there.
-bool waitForJob(const QString &queue, const QString &file)
-{
-    int code = -1;
-    for (int i = 0; i < 600; ++i, QTest::qWait(100))
-        if (tool("lpstat", { "-o", queue }, &code).trimmed().isEmpty() && code == 0 && QFileInfo(file).size() > 0)
-            return true;
-    return false;
-}
-
-void fillOrder(MDIForm1 &main)
-{
-    DocumentFill::fill(*main.documentWindow(), { "7", "1234,56", "Ромашка ПП", "12345678", "АТ КБ Приватбанк",
-        "305299", "26001234567890", "Оплата за папiр офiсний згiдно рахунку № 15 вiд 01.03.2026, у тому числi "
-        "ПДВ 205,76 грн.", "07.03.2026" }, { "Вексарон-Трейд ТОВ", "87654321", "АТ Ощадбанк", "300465", "2600400001" });
 }
 
 // The printed page against the sheet: one page of pageMm (the sheet's own
@@ -97,143 +79,108 @@ void checkPage(const QString &pdf, const QPrinter &printer, const SheetFields &f
 class TestPrint : public QObject
 {
     Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void printsFilledOrder_data();
-    void printsFilledOrder();
-    void printerSetup_data();
-    void printerSetup();
-
-private:
     QString m_dir = qEnvironmentVariable("VEXA_CUPS_DIR");
     QString m_queue = qEnvironmentVariable("VEXA_CUPS_QUEUE");
     QString m_output = m_dir + "/out/print.pdf";
-};
 
-void TestPrint::initTestCase()
-{
-    qunsetenv("LPDEST"); // nothing but the private server's default chooses the printer
-    qunsetenv("PRINTER");
-    QFile unavailable(m_dir + "/unavailable");
-    const QString problem = m_queue.isEmpty() ? "not run under the ctest fixture \"cups\""
-            : unavailable.open(QIODevice::ReadOnly) ? QString::fromUtf8(unavailable.readAll())
-            : QPrinterInfo::defaultPrinterName() != m_queue ? "the default printer is not " + m_queue
-                                                           : QString();
-    if (problem.isEmpty())
-        return;
-    if (qEnvironmentVariableIsSet("CI")) // there the server must be there
-        QFAIL(qPrintable("CUPS is needed: " + problem));
-    QSKIP(qPrintable("CUPS not available: " + problem));
-}
-
-void TestPrint::printsFilledOrder_data()
-{
-    QTest::addColumn<bool>("toolbar");
-    QTest::newRow("menu item") << false; // the row tests/print/printed-page.sh runs
-    QTest::newRow("toolbar button 4") << true;
-}
-
-void TestPrint::printsFilledOrder()
-{
-    QFETCH(bool, toolbar);
-    QFile::remove(m_output);
-    TestSupport::ProgramFolder folder;
-    MDIForm1 main(folder.path());
-    QVERIFY(main.MDIForm_Load());
-    main.show();
-    main.showDocumentWindow();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    fillOrder(main);
-    const SheetFields shown = main.documentWindow()->fields();
-    main.setStatusText("Сохранено");
-
-    MessageBoxAnswerer answerer;
-    if (toolbar)
-        QTest::mouseClick(main.findChild<QToolBar *>("Toolbar1")->widgetForAction(
-                                  main.findChild<QAction *>("Toolbar1_Button4")), Qt::LeftButton);
-    else
-        main.findChild<QAction *>("mnuPrint")->trigger();
-    QVERIFY2(answerer.seen.isEmpty(), qPrintable(answerer.seen.value(0).text));
-    QCOMPARE(main.statusText(), QString("Сохранено"));
-    QCOMPARE(main.documentWindow()->fields(), shown);
-    QVERIFY2(waitForJob(m_queue, m_output), "the print job did not come out of the queue");
-    checkPage(m_output, main.printer(), shown);
-
-    const QString keep = qEnvironmentVariable("VEXA_KEEP_PRINT"); // tests/print/printed-page.sh
-    if (!keep.isEmpty() && !toolbar) {
-        QFile::remove(keep);
-        QVERIFY(QFile::copy(m_output, keep));
+private slots:
+    void initTestCase()
+    {
+        qunsetenv("LPDEST"); // nothing but the private server's default chooses the printer
+        qunsetenv("PRINTER");
+        QFile unavailable(m_dir + "/unavailable");
+        const QString problem = m_queue.isEmpty() ? "not run under the ctest fixture \"cups\""
+                : unavailable.open(QIODevice::ReadOnly) ? QString::fromUtf8(unavailable.readAll())
+                : QPrinterInfo::defaultPrinterName() != m_queue ? "the default printer is not " + m_queue
+                                                               : QString();
+        if (problem.isEmpty())
+            return;
+        if (qEnvironmentVariableIsSet("CI")) // there the server must be there
+            QFAIL(qPrintable("CUPS is needed: " + problem));
+        QSKIP(qPrintable("CUPS not available: " + problem));
     }
-}
 
-void TestPrint::printerSetup_data()
-{
-    QTest::addColumn<bool>("toFile"); // the dialog's "print to file" entry, else a second queue
-    QTest::addColumn<bool>("accept");
-    QTest::newRow("print to a PDF file") << true << true;
-    QTest::newRow("another queue, then lost") << false << true;
-    QTest::newRow("cancelled") << true << false;
-}
+    void printsFilledOrder_data()
+    {
+        QTest::addColumn<QString>("setup"); // what the print dialog was left on first: "file", "queue"; empty: not opened
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("menu item") << "" << false; // the row tests/print/printed-page.sh runs
+        QTest::newRow("set up: print to a PDF file") << "file" << true;
+        QTest::newRow("set up: another queue, then lost") << "queue" << true;
+        QTest::newRow("set up, cancelled") << "file" << false;
+    }
 
-// What the print dialog leaves chosen is what the next Print uses; a
-// cancelled dialog changes nothing. A chosen queue since removed from the
-// system is no printer.
-void TestPrint::printerSetup()
-{
-    QFETCH(bool, toFile);
-    QFETCH(bool, accept);
-    const QString second = "VexaSecond", secondOutput = m_dir + "/out/second.pdf";
-    QTemporaryDir scratch;
-    const QString file = scratch.filePath("chosen.pdf");
-    QFile::remove(secondOutput);
-    QFile::remove(m_output);
-    int code = 0;
-    if (!toFile)
-        tool("lpadmin", { "-p", second, "-E", "-v", "file://" + secondOutput, "-P", m_dir + "/etc/pdf-queue.ppd" },
-             &code);
-    QCOMPARE(code, 0);
-    auto removeQueue = qScopeGuard([&] { tool("lpadmin", { "-x", second }); });
+    // Print leaves the screen and the status as they were. What the print
+    // dialog leaves chosen is what the next Print uses; a cancelled dialog
+    // changes nothing. A chosen queue since removed from the system is no printer.
+    void printsFilledOrder()
+    {
+        QFETCH(QString, setup);
+        QFETCH(bool, accept);
+        const QString second = "VexaSecond", secondOutput = m_dir + "/out/second.pdf";
+        QTemporaryDir scratch;
+        const QString file = scratch.filePath("chosen.pdf");
+        QFile::remove(secondOutput);
+        QFile::remove(m_output);
+        int code = 0;
+        if (setup == "queue")
+            tool("lpadmin", { "-p", second, "-E", "-v", "file://" + secondOutput, "-P", m_dir + "/etc/pdf-queue.ppd" },
+                 &code);
+        QCOMPARE(code, 0);
+        auto removeQueue = qScopeGuard([&] { tool("lpadmin", { "-x", second }); });
 
-    TestSupport::ProgramFolder folder;
-    MDIForm1 main(folder.path());
-    QVERIFY(main.MDIForm_Load());
-    fillOrder(main);
-    auto *when = TestSupport::whenModal<QPrintDialog>([&](QPrintDialog *dialog) {
-        auto close = qScopeGuard([&] { accept ? dialog->accept() : dialog->reject(); });
-        auto *printers = dialog->findChild<QComboBox *>("printers");
-        printers->setCurrentIndex(toFile ? printers->count() - 1 : printers->findText(second));
-        QVERIFY(printers->currentText().contains(toFile ? "PDF" : second));
-        if (toFile)
-            dialog->findChild<QLineEdit *>("filename")->setText(file);
-    }, this);
-    main.findChild<QAction *>("mnuPrintSetup")->trigger();
-    QVERIFY(when->done());
-    QCOMPARE(main.statusText(), QString("Настройка"));
+        TestSupport::ProgramFolder folder;
+        MDIForm1 main(folder.path());
+        QVERIFY(main.MDIForm_Load());
+        main.show();
+        main.showDocumentWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        DocumentFill::fill(*main.documentWindow(), { "7", "1234,56", "Ромашка ПП", "12345678", "АТ КБ Приватбанк",
+            "305299", "26001234567890", "Оплата за папiр офiсний згiдно рахунку № 15 вiд 01.03.2026, у тому числi "
+            "ПДВ 205,76 грн.", "07.03.2026" }, { "Вексарон-Трейд ТОВ", "87654321", "АТ Ощадбанк", "300465", "2600400001" });
+        if (!setup.isEmpty()) {
+            auto *when = TestSupport::whenModal<QPrintDialog>([&](QPrintDialog *dialog) {
+                auto close = qScopeGuard([&] { accept ? dialog->accept() : dialog->reject(); });
+                auto *printers = dialog->findChild<QComboBox *>("printers");
+                printers->setCurrentIndex(setup == "file" ? printers->count() - 1 : printers->findText(second));
+                QVERIFY(printers->currentText().contains(setup == "file" ? "PDF" : second));
+                if (setup == "file")
+                    dialog->findChild<QLineEdit *>("filename")->setText(file);
+            }, this);
+            main.mnuPrintSetup_Click();
+            QVERIFY(when->done());
+        }
+        const SheetFields shown = main.documentWindow()->fields();
+        main.setStatusText("Сохранено");
 
-    MessageBoxAnswerer answerer;
-    main.mnuPrint_Click();
-    QVERIFY(answerer.seen.isEmpty());
-    const QString out = !accept ? m_output : toFile ? file : secondOutput;
-    QVERIFY(waitForJob(toFile ? m_queue : second, out));
-    for (const QString &other : { m_output, file, secondOutput })
-        QVERIFY2(other == out || !QFileInfo::exists(other), qPrintable(other));
-    // Cancelled: the sheet's own page again; else the paper the dialog left.
-    const QSizeF paper = main.printer().pageLayout().fullRect(QPageLayout::Millimeter).size();
-    checkPage(out, main.printer(), main.documentWindow()->fields(), accept ? paper : QSizeF());
-    if (toFile)
-        return;
+        MessageBoxAnswerer answerer;
+        main.findChild<QAction *>("mnuPrint")->trigger();
+        QVERIFY2(answerer.seen.isEmpty(), qPrintable(answerer.seen.value(0).text));
+        QCOMPARE(main.statusText(), QString("Сохранено"));
+        QCOMPARE(main.documentWindow()->fields(), shown);
+        const QString out = !accept ? m_output : setup == "file" ? file : secondOutput;
+        QTRY_VERIFY2_WITH_TIMEOUT(tool("lpstat", { "-o", setup == "queue" ? second : m_queue }, &code).trimmed().isEmpty()
+                                          && code == 0 && QFileInfo(out).size() > 0,
+                                  "the print job did not come out of the queue", 60000);
+        for (const QString &other : { m_output, file, secondOutput })
+            QVERIFY2(other == out || !QFileInfo::exists(other), qPrintable(other));
+        // Unless chosen in the dialog, the sheet's own page; else the paper the dialog left.
+        const QSizeF paper = main.printer().pageLayout().fullRect(QPageLayout::Millimeter).size();
+        checkPage(out, main.printer(), shown, accept ? paper : QSizeF());
 
-    tool("lpadmin", { "-x", second }, &code);
-    QCOMPARE(code, 0);
-    QFile::remove(secondOutput);
-    main.setStatusText("Сохранено");
-    main.mnuPrint_Click();
-    QCOMPARE(answerer.single(), QString("Vexaron|error|1|Нет связи с принтером."));
-    QCOMPARE(main.statusText(), QString("Сохранено"));
-    QTest::qWait(200);
-    QVERIFY(!QFileInfo::exists(secondOutput) && !QFileInfo::exists(m_output));
-}
+        const QString keep = qEnvironmentVariable("VEXA_KEEP_PRINT"); // tests/print/printed-page.sh
+        if (!keep.isEmpty() && setup.isEmpty()) {
+            QFile::remove(keep);
+            QVERIFY(QFile::copy(m_output, keep));
+        }
+        if (setup != "queue")
+            return;
+        tool("lpadmin", { "-x", second }, &code);
+        QCOMPARE(code, 0);
+        main.mnuPrint_Click();
+        QCOMPARE(answerer.single(), QString("Vexaron|error|1|Нет связи с принтером."));
+    }
+};
 
 QTEST_MAIN(TestPrint)
 #include "tst_print.moc"

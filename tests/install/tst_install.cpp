@@ -1,7 +1,7 @@
 // Installing: cmake --install into a temporary prefix (the program folder,
-// the menu entry and icons, the installed program opening its database,
-// upgrades keeping the archive), and scripts/install-user and
-// scripts/uninstall-user into a temporary home.
+// the menu entry and icons, packaging with DESTDIR, a linked database), and
+// scripts/install-user and scripts/uninstall-user into a temporary home
+// (starting the installed program, upgrades keeping the archive).
 #include "app/Icons.h"
 #include "document/SheetFonts.h"
 #include "support/TestSupport.h"
@@ -9,30 +9,16 @@
 #include <QtGui>
 #include <QtTest>
 
-using TestSupport::queryRows;
-
 namespace {
 
 const QString ProgramDir = "lib/vexaron";
-const QString SaveOrder = "insert into arc values (17, '1250,40', 'ТОВ Зерно', '12345678', 'ПриватБанк', '305299', "
-                          "'26001234567890', 'Оплата за зерно', '05.03.2024')";
 
-QString env(const char *name)
-{
-    return qEnvironmentVariable(name);
-}
+QString env(const char *name) { return qEnvironmentVariable(name); }
+QStringList sorted(QStringList list) { list.sort(); return list; }
 
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray contents(const QString &path) { QFile f(path); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
 
-struct Run
-{
-    bool ok = false;
-    QString output;
-};
+struct Run { bool ok = false; QString output; };
 
 Run run(const QString &program, const QStringList &args,
         const QProcessEnvironment &e = QProcessEnvironment::systemEnvironment())
@@ -50,12 +36,6 @@ Run install(const QString &prefix, const QString &destDir = QString())
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     e.insert("DESTDIR", destDir);
     return run(env("VEXA_CMAKE"), { "--install", env("VEXA_BUILD_DIR"), "--prefix", prefix }, e);
-}
-
-QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
 }
 
 // Every file and link under dir, relative to it.
@@ -89,8 +69,7 @@ QStringList installedFiles()
 // Starts the program offscreen: whether, still running after 2 s, it holds
 // the database open (SQLite keeps the file open for the whole run; a program
 // that could not use it has closed it again, or ended).
-bool opensDatabase(const QString &program, const QString &database,
-                   QProcessEnvironment e = QProcessEnvironment::systemEnvironment())
+bool opensDatabase(const QString &program, const QString &database, QProcessEnvironment e)
 {
     e.insert("QT_QPA_PLATFORM", "offscreen");
     QProcess p;
@@ -126,8 +105,8 @@ QString execProgram(const QString &exec)
 
 QString desktopValue(const QString &file, const QString &key)
 {
-    const QString text = QString::fromUtf8(contents(file));
-    return QRegularExpression("^" + key + "=(.*)$", QRegularExpression::MultilineOption).match(text).captured(1);
+    return QRegularExpression("^" + key + "=(.*)$", QRegularExpression::MultilineOption)
+            .match(QString::fromUtf8(contents(file))).captured(1);
 }
 
 } // namespace
@@ -137,182 +116,134 @@ class TestInstall : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void folderHoldsWhatItMust();
-    void menuEntry();
-    void icons();
-    void upgradeKeepsTheArchive();
-    void keepsADatabaseThatIsALink();
-    void stagedInstallNamesTheFinalPlace();
-    void userInstallAndUninstall();
-
-private:
-    QString path(const QString &relative) const { return m_prefix + "/" + relative; }
-
-    QTemporaryDir m_tmp;
-    // Characters that need quoting in a menu entry's Exec line.
-    QString m_prefix = m_tmp.filePath("my \"programs\" `$HOME` 100%");
-};
-
-void TestInstall::initTestCase()
-{
-    QVERIFY(!env("VEXA_BUILD_DIR").isEmpty() && !env("VEXA_CMAKE").isEmpty());
-    const Run r = install(m_prefix);
-    QVERIFY2(r.ok, qPrintable(r.output));
-}
-
-void TestInstall::folderHoldsWhatItMust()
-{
-    // Nothing else: no half-copied database, no stray build files.
-    QCOMPARE(filesUnder(m_prefix), installedFiles());
-    QVERIFY(fonts().size() >= 2);
-    for (const QString &font : fonts())
-        QVERIFY2(contents(path(ProgramDir + "/fonts/" + font)) == contents(env("VEXA_SOURCE_DIR") + "/document/fonts/" + font),
-                 qPrintable(font));
-    QCOMPARE(contents(path(ProgramDir + "/vexa.chm")), contents(env("VEXA_PROGRAM_DIR") + "/vexa.chm"));
-    const QFileInfo program(path(ProgramDir + "/vexaron"));
-    QVERIFY(program.isExecutable() && !program.isSymLink());
-    QCOMPARE(QFileInfo(path("bin/vexaron")).canonicalFilePath(), program.canonicalFilePath());
-    // The delivered database: no orders, the blank requisites row.
-    const QString db = path(ProgramDir + "/vexa.mdb");
-    QCOMPARE(queryRows(db, "select count(*) from arc"), QList<QStringList>({ { "0" } }));
-    QCOMPARE(queryRows(db, "select num, firma from firma"), QList<QStringList>({ { "1", "" } }));
-    // Removing what the manifest lists must not take the archive with it.
-    QVERIFY(!contents(env("VEXA_BUILD_DIR") + "/install_manifest.txt").contains("vexa.mdb"));
-}
-
-void TestInstall::menuEntry()
-{
-    const QString entry = path("share/applications/vexaron.desktop");
-    QCOMPARE(desktopValue(entry, "Name"), QString("Платежное поручение"));
-    QCOMPARE(desktopValue(entry, "Categories"), QString("Office;Finance;"));
-    QCOMPARE(desktopValue(entry, "Icon"), QString("vexaron"));
-    QCOMPARE(execProgram(desktopValue(entry, "Exec")), path(ProgramDir + "/vexaron"));
-    if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty() && !qEnvironmentVariableIsSet("CI"))
-        QSKIP("desktop-file-validate is not installed (Debian: desktop-file-utils)");
-    const Run v = run("desktop-file-validate", { entry });
-    QVERIFY2(v.ok && v.output.trimmed().isEmpty(), qPrintable(v.output));
-}
-
-// The PNGs are the program's own drawing, the SVG the same design (hinting
-// and smoothing aside: at most 2 % of the pixels differ much).
-void TestInstall::icons()
-{
-    QVERIFY(SheetFonts::registerFonts());
-    for (int size : { 16, 32, 48 })
-        QCOMPARE(QImage(path(QString("share/icons/hicolor/%1x%1/apps/vexaron.png").arg(size))).convertToFormat(QImage::Format_ARGB32),
-                 Icons::programPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32));
-    QImageReader reader(path("share/icons/hicolor/scalable/apps/vexaron.svg"));
-    reader.setScaledSize({ 48, 48 });
-    const QImage scalable = reader.read();
-    QVERIFY2(!scalable.isNull(), qPrintable(reader.errorString() + " (Debian: qt6-svg-dev)"));
-    QImage svg(48, 48, QImage::Format_RGB32), drawn(48, 48, QImage::Format_RGB32);
-    svg.fill(Qt::white);
-    drawn.fill(Qt::white);
-    QPainter(&svg).drawImage(0, 0, scalable);
-    QPainter(&drawn).drawImage(0, 0, Icons::programPixmap(48).toImage());
-    int far = 0;
-    for (int i = 0; i < 48 * 48; ++i) {
-        const QRgb a = svg.pixel(i % 48, i / 48), b = drawn.pixel(i % 48, i / 48);
-        far += qMax(qAbs(qRed(a) - qRed(b)), qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b)))) > 64;
-    }
-    QVERIFY2(far < 48 * 48 / 50, qPrintable(QString("%1 pixels differ").arg(far)));
-}
-
-void TestInstall::upgradeKeepsTheArchive()
-{
-    const QString db = path(ProgramDir + "/vexa.mdb"), licence = path(ProgramDir + "/fonts/LICENSE-OFL.txt");
-    QString error;
-    QVERIFY2(TestSupport::execSql(db, SaveOrder, &error), qPrintable(error));
-    QVERIFY2(TestSupport::execSql(db, "update firma set firma = 'ТОВ Вексарон'", &error), qPrintable(error));
-    QFile damaged(licence); // a program file damaged since: the upgrade puts it right
-    QVERIFY(damaged.open(QIODevice::Append) && damaged.write("damaged") > 0);
-    damaged.close();
-
-    const Run r = install(m_prefix);
-    QVERIFY2(r.ok && r.output.contains("Keeping: " + db), qPrintable(r.output));
-    QCOMPARE(queryRows(db, "select id, oderz from arc"), QList<QStringList>({ { "17", "ТОВ Зерно" } }));
-    QCOMPARE(queryRows(db, "select firma from firma"), QList<QStringList>({ { "ТОВ Вексарон" } }));
-    QCOMPARE(contents(licence), contents(env("VEXA_SOURCE_DIR") + "/document/fonts/LICENSE-OFL.txt"));
-    // Started through the launcher link, it finds the database in its own folder.
-    QVERIFY(opensDatabase(path("bin/vexaron"), db));
-}
-
-// A database kept elsewhere and linked into the program folder stays linked,
-// even while its target is out of reach (an unmounted share, say).
-void TestInstall::keepsADatabaseThatIsALink()
-{
-    QTemporaryDir tmp;
-    const QString away = tmp.filePath("share/vexa.mdb"), db = tmp.filePath("prefix/lib/vexaron/vexa.mdb");
-    QVERIFY(QDir().mkpath(tmp.filePath("prefix/lib/vexaron")) && QFile::link(away, db));
-    const Run r = install(tmp.filePath("prefix"));
-    QVERIFY2(r.ok, qPrintable(r.output));
-    QCOMPARE(QFileInfo(db).symLinkTarget(), away);
-    QVERIFY(!QFileInfo::exists(away));
-}
-
-// Packaging: DESTDIR stages the tree; the menu entry names the final place,
-// and the launcher link works in both.
-void TestInstall::stagedInstallNamesTheFinalPlace()
-{
-    QTemporaryDir stage;
-    const QString prefix = "/opt/vexaron-staged", root = stage.path() + prefix;
-    const Run r = install(prefix, stage.path());
-    QVERIFY2(r.ok, qPrintable(r.output));
-    QVERIFY(!QFileInfo::exists(prefix));
-    QCOMPARE(filesUnder(root), installedFiles());
-    QCOMPARE(execProgram(desktopValue(root + "/share/applications/vexaron.desktop", "Exec")), prefix + "/lib/vexaron/vexaron");
-    QCOMPARE(QFileInfo(root + "/bin/vexaron").canonicalFilePath(), QFileInfo(root + "/lib/vexaron/vexaron").canonicalFilePath());
-}
-
-// For one user, into a home of its own: the program and menu entry arrive
-// under ~/.local and start; installing again keeps the archive; uninstalling
-// keeps the database unless purged; both can run again; the user's own
-// files stay.
-void TestInstall::userInstallAndUninstall()
-{
-    QTemporaryDir tmp;
-    const QString home = tmp.filePath("home of user"), db = home + "/.local/lib/vexaron/vexa.mdb";
-    const QStringList own { ".local/bin/tool", ".local/share/applications/other.desktop" };
-    for (const QString &file : own)
-        QVERIFY(QDir().mkpath(QFileInfo(home + "/" + file).path()) && QFile(home + "/" + file).open(QIODevice::WriteOnly));
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert("HOME", home);
-    e.remove("XDG_DATA_HOME");
-    auto script = [&](const QString &name, const QStringList &args = {}) {
-        return run(env("VEXA_SOURCE_DIR") + "/scripts/" + name, args, e);
-    };
-    const QStringList fromBuild { "--build-dir", env("VEXA_BUILD_DIR") };
-
-    Run r = script("install-user", fromBuild);
-    QVERIFY2(r.ok, qPrintable(r.output));
-    QStringList expected = own;
-    for (const QString &file : installedFiles())
-        expected << ".local/" + file;
-    QCOMPARE(filesUnder(home), sorted(expected));
-    // The home's name has a space: the Exec line keeps it whole.
-    const QString program = execProgram(desktopValue(home + "/.local/share/applications/vexaron.desktop", "Exec"));
-    QCOMPARE(program, home + "/.local/" + ProgramDir + "/vexaron");
-    QVERIFY(opensDatabase(program, db, e));
-
-    QVERIFY(TestSupport::execSql(db, SaveOrder));
-    for (const QString step : { "install-user", "uninstall-user", "uninstall-user", "install-user" }) {
-        r = script(step, step == "install-user" ? fromBuild : QStringList());
-        QVERIFY2(r.ok, qPrintable(step + ": " + r.output));
-        QCOMPARE(queryRows(db, "select id from arc"), QList<QStringList>({ { "17" } }));
-        if (step == "uninstall-user") { // it says where the kept database is
-            QVERIFY2(r.output.contains(db), qPrintable(r.output));
-            QCOMPARE(filesUnder(home), sorted(own + QStringList { ".local/" + ProgramDir + "/vexa.mdb" }));
-        }
-    }
-    QVERIFY(QFile(db + "-journal").open(QIODevice::WriteOnly)); // left by a run cut short
-    for (int round = 1; round <= 2; ++round) {
-        r = script("uninstall-user", { "--purge" });
+    // Into a prefix whose name has characters that need quoting in a menu
+    // entry's Exec line. The program folder holds what it must and nothing
+    // else: no half-copied database, no stray build files. The menu entry's
+    // icons: the PNGs the program's own drawing, the SVG the same design
+    // (hinting and smoothing aside: at most 2 % of the pixels differ much).
+    void intoAPrefix()
+    {
+        QTemporaryDir tmp;
+        const QString prefix = tmp.filePath("my \"programs\" `$HOME` 100%");
+        auto path = [&](const QString &relative) { return prefix + "/" + relative; };
+        const Run r = install(prefix);
         QVERIFY2(r.ok, qPrintable(r.output));
-        QCOMPARE(filesUnder(home), own);
+        QCOMPARE(filesUnder(prefix), installedFiles());
+        QVERIFY(fonts().size() >= 2);
+        for (const QString &font : fonts())
+            QVERIFY2(contents(path(ProgramDir + "/fonts/" + font)) == contents(env("VEXA_SOURCE_DIR") + "/document/fonts/" + font),
+                     qPrintable(font));
+        QCOMPARE(contents(path(ProgramDir + "/vexa.chm")), contents(env("VEXA_PROGRAM_DIR") + "/vexa.chm"));
+        const QFileInfo program(path(ProgramDir + "/vexaron"));
+        QVERIFY(program.isExecutable() && !program.isSymLink());
+        QCOMPARE(QFileInfo(path("bin/vexaron")).canonicalFilePath(), program.canonicalFilePath());
+        // The delivered database: no orders, the blank requisites row.
+        const QString db = path(ProgramDir + "/vexa.mdb");
+        QCOMPARE(TestSupport::queryRows(db, "select count(*) from arc"), QList<QStringList>({ { "0" } }));
+        QCOMPARE(TestSupport::queryRows(db, "select num, firma from firma"), QList<QStringList>({ { "1", "" } }));
+        // Removing what the manifest lists must not take the archive with it.
+        QVERIFY(!contents(env("VEXA_BUILD_DIR") + "/install_manifest.txt").contains("vexa.mdb"));
+
+        const QString entry = path("share/applications/vexaron.desktop");
+        QCOMPARE(desktopValue(entry, "Name"), QString("Платежное поручение"));
+        QCOMPARE(desktopValue(entry, "Categories"), QString("Office;Finance;"));
+        QCOMPARE(desktopValue(entry, "Icon"), QString("vexaron"));
+        QCOMPARE(execProgram(desktopValue(entry, "Exec")), program.filePath());
+        QVERIFY(SheetFonts::registerFonts());
+        for (int size : { 16, 32, 48 })
+            QCOMPARE(QImage(path(QString("share/icons/hicolor/%1x%1/apps/vexaron.png").arg(size))).convertToFormat(QImage::Format_ARGB32),
+                     Icons::programPixmap(size).toImage().convertToFormat(QImage::Format_ARGB32));
+        QImageReader reader(path("share/icons/hicolor/scalable/apps/vexaron.svg")); // Debian: qt6-svg-dev
+        reader.setScaledSize({ 48, 48 });
+        QImage svg(48, 48, QImage::Format_RGB32), drawn(48, 48, QImage::Format_RGB32);
+        svg.fill(Qt::white);
+        drawn.fill(Qt::white);
+        QPainter(&svg).drawImage(0, 0, reader.read());
+        QPainter(&drawn).drawImage(0, 0, Icons::programPixmap(48).toImage());
+        int far = 0;
+        for (int i = 0; i < 48 * 48; ++i)
+            far += qAbs(qGray(svg.pixel(i % 48, i / 48)) - qGray(drawn.pixel(i % 48, i / 48))) > 64;
+        QVERIFY2(far < 48 * 48 / 50, qPrintable(QString("%1 pixels differ").arg(far)));
+
+        if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty() && !qEnvironmentVariableIsSet("CI"))
+            QSKIP("desktop-file-validate is not installed (Debian: desktop-file-utils)");
+        const Run v = run("desktop-file-validate", { entry });
+        QVERIFY2(v.ok && v.output.trimmed().isEmpty(), qPrintable(v.output));
     }
-    QVERIFY(!QFileInfo::exists(home + "/.local/" + ProgramDir));
-}
+
+    // Packaging: DESTDIR stages the tree; the menu entry names the final
+    // place, and the launcher link works in both. A database kept elsewhere
+    // and linked into the program folder stays linked, even while its target
+    // is out of reach (an unmounted share, say).
+    void stagedInstallKeepsALinkedDatabase()
+    {
+        QTemporaryDir stage;
+        const QString prefix = "/opt/vexaron-staged", root = stage.path() + prefix, away = stage.filePath("share/vexa.mdb");
+        QVERIFY(QDir().mkpath(root + "/" + ProgramDir) && QFile::link(away, root + "/" + ProgramDir + "/vexa.mdb"));
+        const Run r = install(prefix, stage.path());
+        QVERIFY2(r.ok, qPrintable(r.output));
+        QVERIFY(!QFileInfo::exists(prefix) && !QFileInfo::exists(away));
+        QCOMPARE(filesUnder(root), installedFiles());
+        QCOMPARE(QFileInfo(root + "/" + ProgramDir + "/vexa.mdb").symLinkTarget(), away);
+        QCOMPARE(execProgram(desktopValue(root + "/share/applications/vexaron.desktop", "Exec")), prefix + "/lib/vexaron/vexaron");
+        QCOMPARE(QFileInfo(root + "/bin/vexaron").canonicalFilePath(), QFileInfo(root + "/lib/vexaron/vexaron").canonicalFilePath());
+    }
+
+    // For one user, into a home of its own: the program and menu entry arrive
+    // under ~/.local and start; installing again keeps the archive and puts
+    // damaged program files right; uninstalling keeps the database unless
+    // purged; both can run again; the user's own files stay.
+    void userInstallAndUninstall()
+    {
+        QTemporaryDir tmp;
+        const QString home = tmp.filePath("home of user"), db = home + "/.local/lib/vexaron/vexa.mdb";
+        const QStringList own { ".local/bin/tool", ".local/share/applications/other.desktop" };
+        for (const QString &file : own)
+            QVERIFY(QDir().mkpath(QFileInfo(home + "/" + file).path()) && QFile(home + "/" + file).open(QIODevice::WriteOnly));
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("HOME", home);
+        e.remove("XDG_DATA_HOME");
+        auto script = [&](const QString &name, const QStringList &args = {}) {
+            return run(env("VEXA_SOURCE_DIR") + "/scripts/" + name,
+                       name == "install-user" ? QStringList { "--build-dir", env("VEXA_BUILD_DIR") } : args, e);
+        };
+
+        Run r = script("install-user");
+        QVERIFY2(r.ok, qPrintable(r.output));
+        QStringList expected = own;
+        for (const QString &file : installedFiles())
+            expected << ".local/" + file;
+        QCOMPARE(filesUnder(home), sorted(expected));
+        // The home's name has a space: the Exec line keeps it whole.
+        QCOMPARE(execProgram(desktopValue(home + "/.local/share/applications/vexaron.desktop", "Exec")),
+                 home + "/.local/" + ProgramDir + "/vexaron");
+        // Started through the launcher link, it finds the database in its own folder.
+        QVERIFY(opensDatabase(home + "/.local/bin/vexaron", db, e));
+
+        QVERIFY(TestSupport::execSql(db, "insert into arc values (17, '1250,40', 'ТОВ Зерно', '12345678', 'ПриватБанк', "
+                                         "'305299', '26001234567890', 'Оплата за зерно', '05.03.2024')"));
+        const QString licence = home + "/.local/" + ProgramDir + "/fonts/LICENSE-OFL.txt";
+        QVERIFY(QFile::resize(licence, 3));
+        for (const QString step : { "install-user", "uninstall-user", "uninstall-user", "install-user" }) {
+            r = script(step);
+            QVERIFY2(r.ok, qPrintable(step + ": " + r.output));
+            QCOMPARE(TestSupport::queryRows(db, "select id, oderz from arc"), QList<QStringList>({ { "17", "ТОВ Зерно" } }));
+            if (step == "install-user") // a program file damaged since is put right
+                QCOMPARE(contents(licence), contents(env("VEXA_SOURCE_DIR") + "/document/fonts/LICENSE-OFL.txt"));
+            if (step == "uninstall-user") { // it says where the kept database is
+                QVERIFY2(r.output.contains(db), qPrintable(r.output));
+                QCOMPARE(filesUnder(home), sorted(own + QStringList { ".local/" + ProgramDir + "/vexa.mdb" }));
+            }
+        }
+        QVERIFY(QFile(db + "-journal").open(QIODevice::WriteOnly)); // left by a run cut short
+        for (int round = 1; round <= 2; ++round) {
+            r = script("uninstall-user", { "--purge" });
+            QVERIFY2(r.ok, qPrintable(r.output));
+            QCOMPARE(filesUnder(home), own);
+        }
+        QVERIFY(!QFileInfo::exists(home + "/.local/" + ProgramDir));
+    }
+};
 
 QTEST_MAIN(TestInstall)
 #include "tst_install.moc"
