@@ -189,6 +189,13 @@ bool Database::checkStillWritable()
     return true;
 }
 
+bool Database::readyToChange()
+{
+    if (!isOpen())
+        return fail(QStringLiteral("База данных не открыта."));
+    return checkStillWritable();
+}
+
 // A zero-byte or foreign file opens without complaint; the first read tells.
 bool Database::checkTables()
 {
@@ -277,9 +284,7 @@ bool Database::selectFirma()
 
 bool Database::updateFirma(const Requisites &r)
 {
-    if (!isOpen())
-        return fail(QStringLiteral("База данных не открыта."));
-    if (!checkStillWritable())
+    if (!readyToChange())
         return false;
     QSqlQuery q(m_db);
     if (!q.prepare(QStringLiteral(
@@ -299,9 +304,7 @@ bool Database::updateFirma(const Requisites &r)
 
 bool Database::insertOrder(const OrderRecord &o)
 {
-    if (!isOpen())
-        return fail(QStringLiteral("База данных не открыта."));
-    if (!checkStillWritable())
+    if (!readyToChange())
         return false;
     QSqlQuery q(m_db);
     if (!q.prepare(QStringLiteral(
@@ -339,9 +342,7 @@ bool Database::selectOrder(qint64 id, qint64 rowid)
 
 bool Database::deleteOrder(qint64 id, qint64 rowid)
 {
-    if (!isOpen())
-        return fail(QStringLiteral("База данных не открыта."));
-    if (!checkStillWritable())
+    if (!readyToChange())
         return false;
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("delete from arc") + whereId(id, rowid)))

@@ -58,6 +58,9 @@ private:
     bool fail(const QString &text);
     bool query(const QString &sql, bool withRowid);
     bool checkTables();
+    // Every change starts here: the handle open, the file still the one
+    // opened, and writable.
+    bool readyToChange();
     bool checkStillWritable();
 
     QSqlDatabase m_db;
