@@ -2,7 +2,7 @@
 // database file: the list, choosing a line, reprinting into the document
 // window and deleting; and the requisites window feeding the reprint.
 
-#include "support/TestSupport.h"
+#include "support/RunningProgram.h"
 
 #include "app/MDIForm1.h"
 #include "archive/ArcModel.h"
@@ -36,13 +36,9 @@ void clickLine(frmArc *d, int row, bool twice = false, int below = 0)
         QTest::mouseClick(list(d)->viewport(), Qt::LeftButton, {}, at);
 }
 
-struct Program
+struct Program : TestSupport::RunningProgram
 {
-    TestSupport::ProgramFolder folder;
-    MDIForm1 main { folder.path() };
-
     bool load() { return folder.isValid() && main.MDIForm_Load() && (main.show(), true); }
-    bool sql(const QString &statement) { return TestSupport::execSql(folder.databasePath(), statement); }
     // Saves the orders numbered from to to, as another program would.
     bool addOrders(int from, int to)
     {
@@ -53,7 +49,7 @@ struct Program
     }
     frmArc *archive(const std::function<void(frmArc *)> &action)
     {
-        return TestSupport::duringCommand<frmArc>(main.findChild<QAction *>("mnuArchive"), action);
+        return TestSupport::duringCommand<frmArc>(command("mnuArchive"), action);
     }
     // Marks every document field "old <n>", so that a field left alone can be told.
     void mark()

@@ -6,7 +6,7 @@
 #include "app/MDIForm1.h"
 #include "document/Form1.h"
 #include "entry/frmCreate.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/RunningProgram.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -65,20 +65,9 @@ QStringList messages(const TestSupport::MessageBoxAnswerer &answerer)
     return texts;
 }
 
-struct Program
+struct Program : TestSupport::RunningProgram
 {
-    TestSupport::ProgramFolder folder;
-    MDIForm1 main{ folder.path() };
-
-    bool sql(const QString &statement) { return TestSupport::execSql(folder.databasePath(), statement); }
-    QList<QStringList> arc() { return TestSupport::queryRows(folder.databasePath(), "select * from arc order by rowid"); }
-    QStringList sheet()
-    {
-        QStringList texts;
-        for (int i = 0; i < Sheet::FieldCount; ++i)
-            texts << main.documentWindow()->fields().text(Sheet::Field(i));
-        return texts;
-    }
+    QList<QStringList> arc() { return rows("select * from arc order by rowid"); }
     // Runs "Новый" by its menu item or toolbar button and lets act work the
     // dialog, which must be modal; a dialog act leaves open is closed after.
     bool run(const QString &command, const std::function<void(frmCreate *)> &act)

@@ -11,7 +11,7 @@
 #include "document/Module1.h"
 #include "entry/frmCreate.h"
 #include "requisites/frmFirma.h"
-#include "support/TestSupport.h"
+#include "support/RunningProgram.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -30,15 +30,9 @@ const Field SheetOf[] = { Field::AmountInFigures, Field::RecipientName, Field::R
                           Field::RecipientBankCode, Field::CreditAccount, Field::Purpose };
 
 // The main window loaded on a fresh program folder with the requisites filled.
-struct Program
+struct Program : TestSupport::RunningProgram
 {
-    TestSupport::ProgramFolder folder;
-    MDIForm1 main{ folder.path() };
     bool load() { return main.MDIForm_Load() && sql("update firma set firma='ПП', kodfirma='1', bank='Б', kodbank='2', rsbank='3'"); }
-    bool sql(const QString &statement) { return TestSupport::execSql(db(), statement); }
-    QString db() const { return folder.databasePath(); }
-    QAction *command(const char *name) { return main.findChild<QAction *>(name); }
-    QList<QStringList> rows(const QString &sql) const { return TestSupport::queryRows(db(), sql); }
     SheetFields fields() { return main.documentWindow()->fields(); }
 };
 

@@ -1,7 +1,7 @@
 // The requisites window, opened by the main window's command, on a real
 // database file.
 
-#include "support/TestSupport.h"
+#include "support/RunningProgram.h"
 
 #include "app/MDIForm1.h"
 #include "requisites/frmFirma.h"
@@ -21,21 +21,13 @@ QPushButton *cancel(QWidget *d) { return d->findChild<QPushButton *>(QStringLite
 QPushButton *save(QWidget *d) { return d->findChild<QPushButton *>(QStringLiteral("Command2")); }
 QStringList boxes(QWidget *d) { QStringList t; for (int k = 0; k < 5; ++k) t << box(d, k)->text(); return t; }
 
-struct Program
+struct Program : TestSupport::RunningProgram
 {
-    TestSupport::ProgramFolder folder;
-    MDIForm1 main { folder.path() };
-
     bool load() { return folder.isValid() && main.MDIForm_Load() && (main.show(), true) && sql(StoreSql); }
-    bool sql(const QString &statement) { return TestSupport::execSql(folder.databasePath(), statement); }
-    QStringList stored() const
-    {
-        return TestSupport::queryRows(folder.databasePath(), "select firma, kodfirma, bank, kodbank, rsbank from firma")
-                .value(0);
-    }
+    QStringList stored() const { return rows("select firma, kodfirma, bank, kodbank, rsbank from firma").value(0); }
     frmFirma *firma(const std::function<void(frmFirma *)> &action)
     {
-        return TestSupport::duringCommand<frmFirma>(main.findChild<QAction *>("mnuFirma"), action);
+        return TestSupport::duringCommand<frmFirma>(command("mnuFirma"), action);
     }
 };
 
