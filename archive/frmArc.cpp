@@ -8,8 +8,12 @@
 #include "document/SheetFonts.h"
 #include "store/Database.h"
 
+#include <QApplication>
+#include <QDateEdit>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -22,6 +26,14 @@ constexpr int Twips = 15; // twips to a screen pixel
 QRect twips(int left, int top, int width, int height)
 {
     return QRect(left / Twips, top / Twips, width / Twips, height / Twips);
+}
+
+// The date boxes show their least date as empty: no bound.
+const QDate NoDate(2000, 1, 1);
+
+QDate boundOf(const QDateEdit *box)
+{
+    return box->date() == box->minimumDate() ? QDate() : box->date();
 }
 
 } // namespace
@@ -37,7 +49,7 @@ frmArc::frmArc(Database &db, DocumentHost &host, QWidget *parent)
     // Fixed dialog border with a close box; no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(WidthTwips / Twips, HeightTwips / Twips);
+    setFixedSize(WidthTwips / Twips, GrownHeightTwips / Twips);
     QFont font(SheetFonts::sansFamily());
     font.setPointSizeF(8.25);
     setFont(font);
@@ -63,7 +75,7 @@ void frmArc::buildControls()
     Command2 = button("Command2", QStringLiteral("OK"), twips(4590, 4905, 1185, 375),
                       &frmArc::Command2_Click);
 
-    m_model = new ArcModel(this);
+    m_model = new ArcModel(m_db, this);
     ListView1 = new QTableView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setGeometry(twips(90, 180, 7035, 4290));
@@ -85,7 +97,9 @@ void frmArc::buildControls()
 
     QHeaderView *columns = ListView1->horizontalHeader();
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    columns->setSectionsClickable(false);
+    columns->setSectionsClickable(true);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setSortIndicatorShown(false);
     columns->setHighlightSections(false);
     columns->setStretchLastSection(false);
     columns->setMinimumSectionSize(0);
@@ -97,6 +111,7 @@ void frmArc::buildControls()
                     ListView1_ItemClick(selected.indexes().first().row());
             });
     ListView1->viewport()->installEventFilter(this);
+    connect(columns, &QHeaderView::sectionClicked, this, &frmArc::ListView1_ColumnClick);
 
     Command3 = button("Command3", QStringLiteral("Удалить"), twips(3195, 4905, 1185, 375),
                       &frmArc::Command3_Click);
@@ -104,20 +119,87 @@ void frmArc::buildControls()
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, ListView1);
     setTabOrder(ListView1, Command3);
+    buildSearchControls();
     Command1->setFocus();
+}
+
+// The new controls come after the design's, in place and in tab order.
+void frmArc::buildSearchControls()
+{
+    txtSearch = new QLineEdit(this);
+    txtSearch->setObjectName(QStringLiteral("txtSearch"));
+    txtSearch->setGeometry(twips(90, 4515, 3150, 345));
+    txtSearch->setPlaceholderText(QStringLiteral("Поиск"));
+    txtSearch->setClearButtonEnabled(true);
+    connect(txtSearch, &QLineEdit::textChanged, this, &frmArc::searchChanged);
+
+    auto dateBox = [&](const char *name, const QRect &geometry) {
+        auto *box = new QDateEdit(this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setGeometry(geometry);
+        box->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+        box->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        box->setCalendarPopup(true);
+        box->setMinimumDate(NoDate);
+        box->setSpecialValueText(QStringLiteral(" "));
+        box->setDate(NoDate);
+        connect(box, &QDateEdit::dateChanged, this, &frmArc::searchChanged);
+        return box;
+    };
+    auto label = [&](const char *name, const QString &caption, const QRect &geometry) {
+        auto *l = new QLabel(caption, this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(geometry);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return l;
+    };
+    lblFrom = label("lblFrom", QStringLiteral("з"), twips(3285, 4515, 225, 345));
+    dtpFrom = dateBox("dtpFrom", twips(3555, 4515, 1545, 345));
+    lblTo = label("lblTo", QStringLiteral("по"), twips(5130, 4515, 330, 345));
+    dtpTo = dateBox("dtpTo", twips(5490, 4515, 1545, 345));
+    lblFrom->setBuddy(dtpFrom);
+    lblTo->setBuddy(dtpTo);
+
+    lblTotals = new QLabel(this);
+    lblTotals->setObjectName(QStringLiteral("lblTotals"));
+    lblTotals->setGeometry(twips(90, 5385, 7035, 300));
+
+    // Room after it for more buttons in the same row.
+    cmdCopy = new QPushButton(QStringLiteral("Копировать"), this);
+    cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
+    cmdCopy->setGeometry(twips(90, 5805, 1185, 375));
+    cmdCopy->setAutoDefault(false);
+    connect(cmdCopy, &QPushButton::clicked, this, &frmArc::cmdCopy_Click);
+
+    setTabOrder(Command3, txtSearch);
+    setTabOrder(txtSearch, dtpFrom);
+    setTabOrder(dtpFrom, dtpTo);
+    setTabOrder(dtpTo, cmdCopy);
 }
 
 void frmArc::loadList()
 {
     // Errors are passed over: a list that cannot be read stays empty.
-    QVector<StoredOrder> rows;
-    m_db.readOrders(&rows);
-    m_model->setRows(std::move(rows));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_model->load();
+    QApplication::restoreOverrideCursor();
+    ListView1->horizontalHeader()->setSortIndicatorShown(false);
+    linesChanged();
 }
 
 void frmArc::Form_Load()
 {
-    // The list is built afresh, as if the dialog's controls were new.
+    // The list is built afresh, as if the dialog's controls were new: no
+    // search, no range, the saved order.
+    for (QObject *box : { static_cast<QObject *>(txtSearch), static_cast<QObject *>(dtpFrom),
+                          static_cast<QObject *>(dtpTo) })
+        box->blockSignals(true);
+    txtSearch->clear();
+    dtpFrom->setDate(NoDate);
+    dtpTo->setDate(NoDate);
+    for (QObject *box : { static_cast<QObject *>(txtSearch), static_cast<QObject *>(dtpFrom),
+                          static_cast<QObject *>(dtpTo) })
+        box->blockSignals(false);
     loadList();
     for (int c = 0; c < ArcModel::ColumnCount; ++c)
         ListView1->setColumnWidth(c, ColumnTwips / Twips);
@@ -182,8 +264,64 @@ void frmArc::Command3_Click()
         showFailure(m_db.errorText());
         return;
     }
-    loadList();
+    // Only the deleted line goes: the archive is not read again.
+    m_model->removeRowid(m_selectedRowid);
+    linesChanged();
     m_host.setStatusText(QStringLiteral("Удалено"));
+}
+
+void frmArc::cmdCopy_Click()
+{
+    StoredOrder stored;
+    bool found = false;
+    if (m_selectedRowid == 0 || !m_db.readOrder(m_selectedRowid, &stored, &found) || !found) {
+        showFailure(m_selectedRowid == 0 || found || m_db.errorText().isEmpty()
+                            ? QStringLiteral("Поручение не выбрано в списке или его уже нет в архиве.")
+                            : m_db.errorText());
+        return;
+    }
+    done(QDialog::Accepted);
+    m_host.openOrderEntryFrom(stored.order);
+}
+
+void frmArc::ListView1_ColumnClick(int column)
+{
+    using Sort = ArcModel::Sort;
+    Sort next = Sort::Ascending;
+    if (column == m_model->sortColumn())
+        next = m_model->sortState() == Sort::Ascending ? Sort::Descending : Sort::None;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool sorted = m_model->sortBy(column, next);
+    QApplication::restoreOverrideCursor();
+    if (!sorted) {
+        showFailure(m_db.errorText());
+        return;
+    }
+    QHeaderView *header = ListView1->horizontalHeader();
+    header->setSortIndicatorShown(next != Sort::None);
+    if (next != Sort::None)
+        header->setSortIndicator(column, next == Sort::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    linesChanged();
+}
+
+void frmArc::searchChanged()
+{
+    m_model->setDateRange(boundOf(dtpFrom), boundOf(dtpTo));
+    m_model->setSearch(txtSearch->text());
+    linesChanged();
+}
+
+void frmArc::linesChanged()
+{
+    lblTotals->setText(ArcModel::totalsText(m_model->totals()));
+    const int position = m_model->positionOf(m_selectedRowid);
+    if (position < 0)
+        return;
+    // Choosing it again sets the same number and rowid.
+    const QModelIndex index = m_model->index(position, 0);
+    ListView1->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ListView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    ListView1->scrollTo(index);
 }
 
 void frmArc::showFailure(const QString &text)

@@ -5,6 +5,9 @@
 class ArcModel;
 class Database;
 class DocumentHost;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
@@ -17,8 +20,15 @@ class QTableView;
 // its number (SelectedId) and the row it came from (SQLite's rowid), so that
 // of two orders sharing a number only the chosen one is shown or deleted.
 //
+// Below the list: a search box (every typed word in some column) and a
+// date range "з" ... "по"; a click on a column header sorts by it, again
+// reverses, a third time restores the saved order. The chosen line stays
+// chosen through all of these. Under the buttons: the lines' count and sum,
+// and "Копировать", which starts a new order from the chosen one.
+//
 // Object names: the list ListView1, the buttons Command1 (Отмена),
-// Command2 (OK) and Command3 (Удалить).
+// Command2 (OK) and Command3 (Удалить); then txtSearch, dtpFrom, dtpTo,
+// lblTotals and cmdCopy (Копировать).
 class frmArc : public QDialog
 {
     Q_OBJECT
@@ -26,9 +36,11 @@ class frmArc : public QDialog
 public:
     frmArc(Database &db, DocumentHost &host, QWidget *parent = nullptr);
 
-    // Client area 7215 x 5430 twips; each list column 1440 twips.
+    // Client area 7215 x 5430 twips, grown downwards for the totals and
+    // the buttons after "Удалить"; each list column 1440 twips at opening.
     static constexpr int WidthTwips = 7215;
     static constexpr int HeightTwips = 5430;
+    static constexpr int GrownHeightTwips = 6330;
     static constexpr int ColumnTwips = 1440;
 
     // The number of the line chosen last in this run, 0 before any choice.
@@ -47,6 +59,9 @@ public slots:
     void Command1_Click(); // Отмена
     void Command2_Click(); // OK: reprint the chosen order
     void Command3_Click(); // Удалить
+    void cmdCopy_Click();  // Копировать: a new order from the chosen one
+    // A click on a column header: ascending, descending, the saved order.
+    void ListView1_ColumnClick(int column);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -57,7 +72,11 @@ protected:
 private:
     void buildControls();
     void loadList();
+    void buildSearchControls();
     void showFailure(const QString &text);
+    // After the lines changed: the chosen line chosen again, the totals.
+    void linesChanged();
+    void searchChanged();
 
     Database &m_db;
     DocumentHost &m_host;
@@ -70,4 +89,11 @@ private:
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
+    QLineEdit *txtSearch = nullptr;
+    QLabel *lblFrom = nullptr;
+    QDateEdit *dtpFrom = nullptr;
+    QLabel *lblTo = nullptr;
+    QDateEdit *dtpTo = nullptr;
+    QLabel *lblTotals = nullptr;
+    QPushButton *cmdCopy = nullptr;
 };

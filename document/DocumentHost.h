@@ -3,6 +3,7 @@
 #include <QString>
 
 class Form1;
+struct OrderRecord;
 class QWidget;
 
 // What the dialogs may ask of the main window: its status text, the
@@ -19,4 +20,7 @@ public:
     virtual Form1 *documentWindow() = 0;
     // The window the dialogs are modal over.
     virtual QWidget *dialogParent() = 0;
+    // Opens the order entry for a new order filled from order: its amount,
+    // recipient and purpose, with a new number and today's date.
+    virtual void openOrderEntryFrom(const OrderRecord &order) = 0;
 };

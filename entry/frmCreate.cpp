@@ -253,6 +253,17 @@ OrderRecord frmCreate::order() const
     return o;
 }
 
+void frmCreate::fillFrom(const OrderRecord &o)
+{
+    Text2->setText(o.suma);
+    Text3->setText(o.oderz);
+    Text4->setText(o.idoderz);
+    Text5->setText(o.bank);
+    Text9->setText(o.idbank);
+    Text6->setText(o.kredit);
+    Text8->setPlainText(o.oznaka);
+}
+
 void frmCreate::showInputError(const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, QString(), text, QMessageBox::Ok, this);

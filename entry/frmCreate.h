@@ -44,6 +44,9 @@ public:
     // The order as the dialog holds it: the number label, the seven boxes
     // exactly as typed and the picker's date as dd.mm.yyyy.
     OrderRecord order() const;
+    // Fills the boxes from another order: amount, recipient and purpose.
+    // The number and the date stay the new order's own.
+    void fillFrom(const OrderRecord &order);
 
 public slots:
     void Form_Load();

@@ -28,6 +28,13 @@ public:
     }
     void bindInt(int position, qint64 value) { sqlite3_bind_int64(m_stmt, position, value); }
 
+    // Makes the statement ready to run again; bound values stay.
+    void reset()
+    {
+        sqlite3_reset(m_stmt);
+        m_rc = SQLITE_OK;
+    }
+
     // SQLITE_ROW, SQLITE_DONE or an error code.
     int step() { return m_rc = sqlite3_step(m_stmt); }
     bool row() { return step() == SQLITE_ROW; }

@@ -90,7 +90,12 @@ private slots:
         TestSupport::MessageBoxAnswerer seen;
         frmArc *arc = p->archive([&](frmArc *d) {
             QCOMPARE(d->windowTitle(), QStringLiteral(" Архив"));
-            QCOMPARE(d->size(), QSize(481, 362));
+            // Grown downwards for the totals and the new buttons; the design's controls where they were.
+            QCOMPARE(d->size(), QSize(481, 422));
+            QCOMPARE(QList<QRect>({ list(d)->geometry(), button(d, "Command3")->geometry(),
+                                    button(d, "Command2")->geometry(), button(d, "Command1")->geometry() }),
+                     QList<QRect>({ QRect(6, 12, 469, 286), QRect(213, 327, 79, 25), QRect(306, 327, 79, 25),
+                                    QRect(390, 327, 79, 25) }));
             QCOMPARE(QStringList({ button(d, "Command1")->text(), button(d, "Command2")->text(),
                                    button(d, "Command3")->text() }),
                      QStringList({ "Отмена", "OK", "Удалить" }));

@@ -1,0 +1,277 @@
+#include "archive/ArchiveIndex.h"
+
+#include "archive/SearchFold.h"
+#include "store/Database.h"
+
+#include <unicode/ucol.h>
+#include <unicode/uiter.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+namespace {
+
+constexpr qint64 Last = std::numeric_limits<qint64>::max();
+// Collation keys are cut after this many bytes: texts that agree that far
+// keep their saved order.
+constexpr int CollationKeyBytes = 48;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A key's first eight bytes as a number, so that most comparisons are one.
+quint64 prefixOf(const unsigned char *key, int size)
+{
+    quint64 prefix = 0;
+    for (int i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < size ? key[i] : 0);
+    return prefix;
+}
+
+} // namespace
+
+qint64 ArchiveIndex::parseKopecks(const char *text, int size)
+{
+    // Digits, a comma, two digits; at most sixteen digits before the comma
+    // so that every amount and the kopecks fit a 64-bit integer.
+    if (size < 4 || size > 19 || text[size - 3] != ',' || !isDigit(text[size - 2]) || !isDigit(text[size - 1]))
+        return -1;
+    qint64 value = 0;
+    for (int i = 0; i < size - 3; ++i) {
+        if (!isDigit(text[i]))
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value * 100 + (text[size - 2] - '0') * 10 + (text[size - 1] - '0');
+}
+
+int ArchiveIndex::parseDate(const char *text, int size)
+{
+    if (size != 10 || text[2] != '.' || text[5] != '.')
+        return 0;
+    for (int i : { 0, 1, 3, 4, 6, 7, 8, 9 })
+        if (!isDigit(text[i]))
+            return 0;
+    auto number = [&](int from, int digits) {
+        int n = 0;
+        for (int i = from; i < from + digits; ++i)
+            n = n * 10 + (text[i] - '0');
+        return n;
+    };
+    const int day = number(0, 2), month = number(3, 2), year = number(6, 4);
+    if (day < 1 || day > 31 || month < 1 || month > 12)
+        return 0;
+    return year * 10000 + month * 100 + day;
+}
+
+bool ArchiveIndex::parseNumber(const char *text, int size, qint64 *value)
+{
+    // An optional minus, up to eighteen digits, then optionally a comma or
+    // point and up to two digits (an amount); the value in hundredths.
+    int i = 0;
+    const bool negative = size > 0 && text[0] == '-';
+    i += negative;
+    qint64 whole = 0;
+    int digits = 0;
+    while (i < size && isDigit(text[i]) && digits < 18) {
+        whole = whole * 10 + (text[i++] - '0');
+        ++digits;
+    }
+    if (digits == 0)
+        return false;
+    int fraction = 0;
+    if (i < size && (text[i] == ',' || text[i] == '.')) {
+        ++i;
+        int fractionDigits = 0;
+        while (i < size && isDigit(text[i]) && fractionDigits < 2) {
+            fraction = fraction * 10 + (text[i++] - '0');
+            ++fractionDigits;
+        }
+        if (fractionDigits == 1)
+            fraction *= 10;
+    }
+    if (i != size || whole > Last / 100 - 1)
+        return false;
+    *value = (whole * 100 + fraction) * (negative ? -1 : 1);
+    return true;
+}
+
+void ArchiveIndex::clear()
+{
+    std::vector<qint64>().swap(m_rowids);
+    std::string().swap(m_folded);
+    std::vector<quint64>().swap(m_starts);
+    std::vector<qint64>().swap(m_kopecks);
+    std::vector<qint32>().swap(m_dates);
+    std::vector<bool>().swap(m_deleted);
+    for (auto &ranks : m_ranks)
+        std::vector<quint32>().swap(ranks);
+}
+
+bool ArchiveIndex::load(Database &db)
+{
+    clear();
+    m_starts.push_back(0);
+    ArchiveQuery query(db);
+    const bool ok = query.scanAll([this](const ArchiveQuery::RawRow &row) {
+        m_rowids.push_back(row.rowid);
+        for (int c = 0; c < ArchiveQuery::ColumnCount; ++c) {
+            if (c > 0)
+                m_folded.push_back(SearchFold::ColumnSeparator);
+            SearchFold::appendFolded(row.text[c], row.size[c], &m_folded);
+        }
+        m_starts.push_back(m_folded.size());
+        m_kopecks.push_back(parseKopecks(row.text[ArchiveQuery::Suma], row.size[ArchiveQuery::Suma]));
+        m_dates.push_back(parseDate(row.text[ArchiveQuery::Datazap], row.size[ArchiveQuery::Datazap]));
+    });
+    if (!ok) {
+        clear();
+        return false;
+    }
+    m_deleted.assign(m_rowids.size(), false);
+    m_folded.shrink_to_fit();
+    return true;
+}
+
+qint64 ArchiveIndex::rowOf(qint64 rowid) const
+{
+    const auto at = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
+    return at != m_rowids.end() && *at == rowid ? at - m_rowids.begin() : -1;
+}
+
+void ArchiveIndex::segment(quint32 row, int column, const char **begin, const char **end) const
+{
+    const char *p = m_folded.data() + m_starts[row];
+    const char *rowEnd = m_folded.data() + m_starts[row + 1];
+    for (int c = 0; c < column && p < rowEnd; ++c) {
+        p = static_cast<const char *>(std::memchr(p, SearchFold::ColumnSeparator, size_t(rowEnd - p)));
+        p = p ? p + 1 : rowEnd;
+    }
+    const void *next = std::memchr(p, SearchFold::ColumnSeparator, size_t(rowEnd - p));
+    *begin = p;
+    *end = next ? static_cast<const char *>(next) : rowEnd;
+}
+
+bool ArchiveIndex::matches(quint32 row, const Filter &filter) const
+{
+    if (m_deleted[row])
+        return false;
+    if (filter.fromDate || filter.toDate) {
+        const int date = m_dates[row];
+        if (date == 0 || (filter.fromDate && date < filter.fromDate) || (filter.toDate && date > filter.toDate))
+            return false;
+    }
+    const char *begin = m_folded.data() + m_starts[row];
+    const char *end = m_folded.data() + m_starts[row + 1];
+    for (const QByteArray &word : filter.words)
+        if (!SearchFold::contains(begin, end, word))
+            return false;
+    return true;
+}
+
+bool ArchiveIndex::numericKey(quint32 row, Column column, qint64 *key) const
+{
+    if (column == ArchiveQuery::Datazap) {
+        *key = m_dates[row];
+        return *key != 0;
+    }
+    // Digits, signs and commas fold to themselves.
+    const char *begin = nullptr, *end = nullptr;
+    segment(row, column, &begin, &end);
+    return parseNumber(begin, int(end - begin), key);
+}
+
+bool ArchiveIndex::textRanks(Database &db, Column column)
+{
+    std::vector<quint32> &ranks = m_ranks[column];
+    if (!ranks.empty())
+        return true;
+
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
+    if (U_FAILURE(status))
+        return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
+
+    // Each row's collation key, cut to CollationKeyBytes; a row the
+    // database no longer holds gets an empty key.
+    const quint32 rows = size();
+    std::string keys;
+    std::vector<quint32> keyStarts(rows + 1, 0);
+    std::vector<quint32> keySizes(rows, 0);
+    quint32 next = 0;
+    ArchiveQuery query(db);
+    const bool ok = query.scanColumn(column, [&](qint64 rowid, const char *text, int size) {
+        while (next < rows && m_rowids[next] < rowid)
+            ++next;
+        if (next >= rows || m_rowids[next] != rowid)
+            return;
+        UCharIterator it;
+        uiter_setUTF8(&it, text, size);
+        uint32_t state[2] = { 0, 0 };
+        UErrorCode keyStatus = U_ZERO_ERROR;
+        unsigned char key[CollationKeyBytes];
+        const int32_t length = ucol_nextSortKeyPart(collator.get(), &it, state, key, CollationKeyBytes, &keyStatus);
+        keyStarts[next] = quint32(keys.size());
+        keySizes[next] = U_SUCCESS(keyStatus) ? quint32(length) : 0;
+        keys.append(reinterpret_cast<const char *>(key), keySizes[next]);
+    });
+    if (!ok)
+        return false;
+
+    struct Entry { quint64 prefix; quint32 row; };
+    std::vector<Entry> entries(rows);
+    const auto *base = reinterpret_cast<const unsigned char *>(keys.data());
+    for (quint32 r = 0; r < rows; ++r)
+        entries[r] = { prefixOf(base + keyStarts[r], int(keySizes[r])), r };
+    auto compareKeys = [&](quint32 a, quint32 b) {
+        const int common = int(std::min(keySizes[a], keySizes[b]));
+        const int c = std::memcmp(base + keyStarts[a], base + keyStarts[b], size_t(common));
+        return c != 0 ? c : int(keySizes[a]) - int(keySizes[b]);
+    };
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const int c = compareKeys(a.row, b.row);
+        return c != 0 ? c < 0 : a.row < b.row;
+    });
+    ranks.assign(rows, 0);
+    quint32 rank = 0;
+    for (quint32 i = 0; i < rows; ++i) {
+        if (i > 0 && (entries[i].prefix != entries[i - 1].prefix || compareKeys(entries[i].row, entries[i - 1].row) != 0))
+            ++rank;
+        ranks[entries[i].row] = rank;
+    }
+    return true;
+}
+
+bool ArchiveIndex::sortOrder(Database &db, Column column, bool descending, std::vector<quint32> *order)
+{
+    const bool byValue = column == ArchiveQuery::Id || column == ArchiveQuery::Suma
+            || column == ArchiveQuery::Datazap;
+    if (!byValue && !textRanks(db, column))
+        return false;
+
+    // The key already turned for a descending sort, so one ascending sort
+    // on (key, row) keeps equal values in the saved order both ways.
+    struct Entry { qint64 key; quint32 row; };
+    const quint32 rows = size();
+    std::vector<Entry> entries(rows);
+    for (quint32 r = 0; r < rows; ++r) {
+        qint64 key = 0;
+        if (!byValue)
+            key = m_ranks[column][r];
+        else if (!numericKey(r, column, &key))
+            key = Last;
+        if (descending && key != Last)
+            key = -key;
+        entries[r] = { key, r };
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        return a.key != b.key ? a.key < b.key : a.row < b.row;
+    });
+    order->resize(rows);
+    for (quint32 i = 0; i < rows; ++i)
+        (*order)[i] = entries[i].row;
+    return true;
+}

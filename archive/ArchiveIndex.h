@@ -1,0 +1,75 @@
+#pragma once
+
+#include "store/ArchiveQuery.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <string>
+#include <vector>
+
+class Database;
+
+// What the archive window knows of every order without holding its texts:
+// the rowid, the folded texts of the nine columns in one block (for the
+// search), the amount in kopecks and the date. About forty bytes an order
+// plus its folded texts, one byte a letter. The texts to show are fetched
+// by rowid when a line comes into view (ArcModel).
+//
+// Rows are numbered 0 to size() - 1 in the order they were saved.
+class ArchiveIndex
+{
+public:
+    using Column = ArchiveQuery::Column;
+
+    // Reads every order once. On failure the index is empty and the
+    // database holds the reason.
+    bool load(Database &db);
+    void clear();
+
+    quint32 size() const { return quint32(m_rowids.size()); }
+    qint64 rowid(quint32 row) const { return m_rowids[row]; }
+    // The row of a rowid, or -1.
+    qint64 rowOf(qint64 rowid) const;
+    bool isDeleted(quint32 row) const { return m_deleted[row]; }
+    void markDeleted(quint32 row) { m_deleted[row] = true; }
+
+    // The amount in kopecks when it has the "0,00" form, else -1.
+    qint64 kopecks(quint32 row) const { return m_kopecks[row]; }
+    // The date as yyyymmdd, 0 when it is not a dd.mm.yyyy date.
+    int date(quint32 row) const { return m_dates[row]; }
+
+    // Every word in some column, the date within [fromDate, toDate]
+    // (yyyymmdd, 0 for an open end).
+    struct Filter
+    {
+        QList<QByteArray> words;
+        int fromDate = 0;
+        int toDate = 0;
+    };
+    bool matches(quint32 row, const Filter &filter) const;
+
+    // Every row, sorted by a column: numbers by value, dates as dates and
+    // texts in Ukrainian collation; what is not a number or a date comes
+    // last either way, and equal values keep the saved order. Text columns
+    // are read once more from the database (then kept as ranks).
+    bool sortOrder(Database &db, Column column, bool descending, std::vector<quint32> *order);
+
+    // Parsers, shared with the tests' own checks.
+    static qint64 parseKopecks(const char *text, int size);    // "0,00" form, else -1
+    static int parseDate(const char *text, int size);          // dd.mm.yyyy -> yyyymmdd, else 0
+    static bool parseNumber(const char *text, int size, qint64 *value);
+
+private:
+    void segment(quint32 row, int column, const char **begin, const char **end) const;
+    bool numericKey(quint32 row, Column column, qint64 *key) const;
+    bool textRanks(Database &db, Column column);
+
+    std::vector<qint64> m_rowids;
+    std::string m_folded;             // every row's folded columns, one after another
+    std::vector<quint64> m_starts;    // where each row's folded columns start; one more at the end
+    std::vector<qint64> m_kopecks;
+    std::vector<qint32> m_dates;
+    std::vector<bool> m_deleted;
+    std::vector<quint32> m_ranks[ArchiveQuery::ColumnCount]; // collation ranks, made on first sort
+};
