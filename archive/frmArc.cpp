@@ -264,7 +264,10 @@ void frmArc::Command3_Click()
         showFailure(m_db.errorText());
         return;
     }
-    // Only the deleted line goes: the archive is not read again.
+    // Only the deleted line goes: the archive is not read again. No line
+    // is chosen afterwards; without this the view would move the choice to
+    // the next line, and a second "Удалить" would delete that one.
+    ListView1->selectionModel()->clear();
     m_model->removeRowid(m_selectedRowid);
     linesChanged();
     m_host.setStatusText(QStringLiteral("Удалено"));
