@@ -100,8 +100,10 @@ bool ArchiveIndex::parseNumber(const char *text, int size, qint64 *value)
 void ArchiveIndex::clear()
 {
     std::vector<qint64>().swap(m_rowids);
-    std::string().swap(m_folded);
-    std::vector<quint64>().swap(m_starts);
+    std::vector<std::unique_ptr<char[]>>().swap(m_blocks);
+    m_blockUsed = BlockSize;
+    std::vector<const char *>().swap(m_texts);
+    std::vector<quint32>().swap(m_sizes);
     std::vector<qint64>().swap(m_kopecks);
     std::vector<qint32>().swap(m_dates);
     std::vector<bool>().swap(m_deleted);
@@ -109,19 +111,46 @@ void ArchiveIndex::clear()
         std::vector<quint32>().swap(ranks);
 }
 
+const char *ArchiveIndex::store(const std::string &folded)
+{
+    if (m_blocks.empty() || folded.size() > BlockSize - m_blockUsed) {
+        // A text longer than a block gets a block of its own.
+        m_blocks.emplace_back(new char[std::max(BlockSize, folded.size())]);
+        m_blockUsed = folded.size() > BlockSize ? BlockSize : 0;
+        if (folded.size() > BlockSize) {
+            std::memcpy(m_blocks.back().get(), folded.data(), folded.size());
+            return m_blocks.back().get();
+        }
+    }
+    char *at = m_blocks.back().get() + m_blockUsed;
+    std::memcpy(at, folded.data(), folded.size());
+    m_blockUsed += folded.size();
+    return at;
+}
+
 bool ArchiveIndex::load(Database &db)
 {
     clear();
-    m_starts.push_back(0);
+    qint64 count = 0;
+    if (db.countOrders(&count) && count > 0) {
+        for (auto *v : { &m_rowids, &m_kopecks })
+            v->reserve(size_t(count));
+        m_texts.reserve(size_t(count));
+        m_sizes.reserve(size_t(count));
+        m_dates.reserve(size_t(count));
+    }
+    std::string folded;
     ArchiveQuery query(db);
-    const bool ok = query.scanAll([this](const ArchiveQuery::RawRow &row) {
-        m_rowids.push_back(row.rowid);
+    const bool ok = query.scanAll([&](const ArchiveQuery::RawRow &row) {
+        folded.clear();
         for (int c = 0; c < ArchiveQuery::ColumnCount; ++c) {
             if (c > 0)
-                m_folded.push_back(SearchFold::ColumnSeparator);
-            SearchFold::appendFolded(row.text[c], row.size[c], &m_folded);
+                folded.push_back(SearchFold::ColumnSeparator);
+            SearchFold::appendFolded(row.text[c], row.size[c], &folded);
         }
-        m_starts.push_back(m_folded.size());
+        m_rowids.push_back(row.rowid);
+        m_texts.push_back(store(folded));
+        m_sizes.push_back(quint32(std::min<size_t>(folded.size(), std::numeric_limits<quint32>::max())));
         m_kopecks.push_back(parseKopecks(row.text[ArchiveQuery::Suma], row.size[ArchiveQuery::Suma]));
         m_dates.push_back(parseDate(row.text[ArchiveQuery::Datazap], row.size[ArchiveQuery::Datazap]));
     });
@@ -130,7 +159,6 @@ bool ArchiveIndex::load(Database &db)
         return false;
     }
     m_deleted.assign(m_rowids.size(), false);
-    m_folded.shrink_to_fit();
     return true;
 }
 
@@ -142,8 +170,8 @@ qint64 ArchiveIndex::rowOf(qint64 rowid) const
 
 void ArchiveIndex::segment(quint32 row, int column, const char **begin, const char **end) const
 {
-    const char *p = m_folded.data() + m_starts[row];
-    const char *rowEnd = m_folded.data() + m_starts[row + 1];
+    const char *p = m_texts[row];
+    const char *rowEnd = p + m_sizes[row];
     for (int c = 0; c < column && p < rowEnd; ++c) {
         p = static_cast<const char *>(std::memchr(p, SearchFold::ColumnSeparator, size_t(rowEnd - p)));
         p = p ? p + 1 : rowEnd;
@@ -162,8 +190,8 @@ bool ArchiveIndex::matches(quint32 row, const Filter &filter) const
         if (date == 0 || (filter.fromDate && date < filter.fromDate) || (filter.toDate && date > filter.toDate))
             return false;
     }
-    const char *begin = m_folded.data() + m_starts[row];
-    const char *end = m_folded.data() + m_starts[row + 1];
+    const char *begin = m_texts[row];
+    const char *end = begin + m_sizes[row];
     for (const QByteArray &word : filter.words)
         if (!SearchFold::contains(begin, end, word))
             return false;

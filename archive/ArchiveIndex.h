@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -65,9 +66,16 @@ private:
     bool numericKey(quint32 row, Column column, qint64 *key) const;
     bool textRanks(Database &db, Column column);
 
+    // Every row's folded columns, in blocks that never move, so that the
+    // texts are not copied as they grow (a copy would double the peak).
+    static constexpr size_t BlockSize = size_t(4) << 20;
+    const char *store(const std::string &folded);
+
     std::vector<qint64> m_rowids;
-    std::string m_folded;             // every row's folded columns, one after another
-    std::vector<quint64> m_starts;    // where each row's folded columns start; one more at the end
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    size_t m_blockUsed = BlockSize;   // in the last block; full when there is none
+    std::vector<const char *> m_texts; // each row's folded columns
+    std::vector<quint32> m_sizes;
     std::vector<qint64> m_kopecks;
     std::vector<qint32> m_dates;
     std::vector<bool> m_deleted;
