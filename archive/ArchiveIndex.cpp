@@ -221,12 +221,15 @@ bool ArchiveIndex::textRanks(Database &db, Column column)
     if (U_FAILURE(status))
         return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
 
-    // Each row's collation key, cut to CollationKeyBytes; a row the
-    // database no longer holds gets an empty key.
+    // Each row's collation key, cut to CollationKeyBytes, in blocks that
+    // never move; a row the database no longer holds gets an empty key.
+    struct Key { quint64 prefix; const unsigned char *bytes; quint32 row; quint32 size; };
     const quint32 rows = size();
-    std::string keys;
-    std::vector<quint32> keyStarts(rows + 1, 0);
-    std::vector<quint32> keySizes(rows, 0);
+    std::vector<Key> keys(rows, Key { 0, nullptr, 0, 0 });
+    for (quint32 r = 0; r < rows; ++r)
+        keys[r].row = r;
+    std::vector<std::unique_ptr<unsigned char[]>> blocks;
+    size_t used = BlockSize;
     quint32 next = 0;
     ArchiveQuery query(db);
     const bool ok = query.scanColumn(column, [&](qint64 rowid, const char *text, int size) {
@@ -234,41 +237,41 @@ bool ArchiveIndex::textRanks(Database &db, Column column)
             ++next;
         if (next >= rows || m_rowids[next] != rowid)
             return;
+        if (used + CollationKeyBytes > BlockSize) {
+            blocks.emplace_back(new unsigned char[BlockSize]);
+            used = 0;
+        }
         UCharIterator it;
         uiter_setUTF8(&it, text, size);
         uint32_t state[2] = { 0, 0 };
         UErrorCode keyStatus = U_ZERO_ERROR;
-        unsigned char key[CollationKeyBytes];
+        unsigned char *key = blocks.back().get() + used;
         const int32_t length = ucol_nextSortKeyPart(collator.get(), &it, state, key, CollationKeyBytes, &keyStatus);
-        keyStarts[next] = quint32(keys.size());
-        keySizes[next] = U_SUCCESS(keyStatus) ? quint32(length) : 0;
-        keys.append(reinterpret_cast<const char *>(key), keySizes[next]);
+        if (U_FAILURE(keyStatus))
+            return;
+        keys[next] = { prefixOf(key, length), key, next, quint32(length) };
+        used += size_t(length);
     });
     if (!ok)
         return false;
 
-    struct Entry { quint64 prefix; quint32 row; };
-    std::vector<Entry> entries(rows);
-    const auto *base = reinterpret_cast<const unsigned char *>(keys.data());
-    for (quint32 r = 0; r < rows; ++r)
-        entries[r] = { prefixOf(base + keyStarts[r], int(keySizes[r])), r };
-    auto compareKeys = [&](quint32 a, quint32 b) {
-        const int common = int(std::min(keySizes[a], keySizes[b]));
-        const int c = std::memcmp(base + keyStarts[a], base + keyStarts[b], size_t(common));
-        return c != 0 ? c : int(keySizes[a]) - int(keySizes[b]);
-    };
-    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+    auto compareKeys = [](const Key &a, const Key &b) {
         if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int c = compareKeys(a.row, b.row);
+            return a.prefix < b.prefix ? -1 : 1;
+        const quint32 common = std::min(a.size, b.size);
+        const int c = common > 8 ? std::memcmp(a.bytes + 8, b.bytes + 8, common - 8) : 0;
+        return c != 0 ? c : int(a.size) - int(b.size);
+    };
+    std::sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) {
+        const int c = compareKeys(a, b);
         return c != 0 ? c < 0 : a.row < b.row;
     });
     ranks.assign(rows, 0);
     quint32 rank = 0;
     for (quint32 i = 0; i < rows; ++i) {
-        if (i > 0 && (entries[i].prefix != entries[i - 1].prefix || compareKeys(entries[i].row, entries[i - 1].row) != 0))
+        if (i > 0 && compareKeys(keys[i], keys[i - 1]) != 0)
             ++rank;
-        ranks[entries[i].row] = rank;
+        ranks[keys[i].row] = rank;
     }
     return true;
 }

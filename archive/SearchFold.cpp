@@ -69,6 +69,15 @@ void appendCodePoint(char32_t cp, std::string *out)
     case 0x2018: case 0x2019: case 0x02BC:
         out->push_back('\'');
         return;
+    case 0x00AB: case 0x00BB: case 0x201C: case 0x201D: case 0x201E: // « » “ ” „
+        out->push_back('"');
+        return;
+    case 0x2013: case 0x2014: // en and em dash
+        out->push_back('-');
+        return;
+    case 0x2116: // №, in most purposes of payment
+        out->push_back(char(0xB1));
+        return;
     case 0x0406: case 0x0456: // Cyrillic І і
         out->push_back('i');
         return;

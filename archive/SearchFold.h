@@ -9,8 +9,9 @@
 // and Cyrillic, so that a million orders' texts fit in memory, with the
 // differences an accountant does not type folded away: upper and lower
 // case, Latin i and Cyrillic і (one letter to the eye), and the apostrophe
-// forms ' ’ ʼ ` (and ‘). Other characters are folded by Unicode's case
-// folding and kept as a five-byte escape.
+// forms ' ’ ʼ ` (and ‘), the quotation marks " « » “ ” „ and the dashes
+// - – —. Other characters are folded by Unicode's case folding and kept as
+// a five-byte escape.
 namespace SearchFold {
 
 // Between two columns of one order; never inside a folded text.

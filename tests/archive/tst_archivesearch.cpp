@@ -106,6 +106,7 @@ private slots:
         QTest::newRow("upper case, ’") << "ПРИМ’ЄР" << "" << "" << QStringList { "1", "3", "9", "10" };
         QTest::newRow("ʼ") << "примʼєр" << "" << "" << QStringList { "1", "3", "9", "10" };
         QTest::newRow("`") << "прим`єр" << "" << "" << QStringList { "1", "3", "9", "10" };
+        QTest::newRow("« » for \"") << "«сяйво-прим’єр»" << "" << "" << QStringList { "1" };
         QTest::newRow("Latin word") << "IVANENKO" << "" << "" << QStringList { "9" };
         QTest::newRow("Latin i for Cyrillic і") << "iваненко" << "" << "" << QStringList { "2" };
         QTest::newRow("Cyrillic І for Latin i") << "КРЕДІТ" << "" << "" << QStringList { "10" };
