@@ -135,7 +135,7 @@ private slots:
             QCOMPARE(p->main.statusText(), QStringLiteral("Реквизиты"));
             cancel(d)->click();
         }));
-        QCOMPARE(seen.single(), QStringLiteral("Vexaron|error|1|В таблице firma нет строки реквизитов: сохранять некуда."));
+        QCOMPARE(seen.single(), QStringLiteral("Vexaron|error|1|Реквизиты не сохранены.\n\nВ таблице firma нет строки реквизитов: сохранять некуда."));
         QCOMPARE(p->stored(), QStringList());
     }
 };
