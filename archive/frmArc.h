@@ -57,7 +57,7 @@ private:
     void setUpList();
     void loadList();
     // Something was not done, and why.
-    void showFailure(const QString &notDone, const QString &reason);
+    void showFailure(const QString &notDone, const QString &reason = QString());
 
     Database &m_db;
     DocumentHost &m_host;
