@@ -1,11 +1,12 @@
 #include "archive/frmArc.h"
 
 #include "archive/ArcModel.h"
-#include "document/DialogSupport.h"
+#include "dialogkit/Controls.h"
+#include "dialogkit/DialogKit.h"
+#include "dialogkit/Message.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
-#include "document/SheetFonts.h"
 #include "store/Database.h"
 
 #include <QApplication>
@@ -21,11 +22,31 @@
 
 namespace {
 
-constexpr int Twips = 15; // twips to a screen pixel
+using DialogKit::Control;
+using DialogKit::Inherited;
+using DialogKit::Kind;
+using Sheet::Field;
 
-QRect twips(int left, int top, int width, int height)
+// Created in tab order; all take the dialog's own font.
+const QList<Control> &controls()
 {
-    return QRect(left / Twips, top / Twips, width / Twips, height / Twips);
+    static const QList<Control> list = {
+        { "Command1", Kind::Button, "Отмена", 5850, 4905, 1185, 375 },
+        { "Command2", Kind::Button, "OK", 4590, 4905, 1185, 375 },
+        { "ListView1", Kind::Custom, "", 90, 180, 7035, 4290 },
+        { "Command3", Kind::Button, "Удалить", 3195, 4905, 1185, 375 },
+        // After the design's controls: the search between the list and the
+        // buttons, the totals and the buttons of a new row below them (room
+        // after "Копировать" for more).
+        { "txtSearch", Kind::Box, "", 90, 4515, 3150, 345 },
+        { "lblFrom", Kind::Label, "з", 3285, 4515, 225, 345 },
+        { "dtpFrom", Kind::Custom, "", 3555, 4515, 1545, 345 },
+        { "lblTo", Kind::Label, "по", 5130, 4515, 330, 345 },
+        { "dtpTo", Kind::Custom, "", 5490, 4515, 1545, 345 },
+        { "lblTotals", Kind::Label, "", 90, 5385, 7035, 300, Inherited, DialogKit::PlainText },
+        { "cmdCopy", Kind::Button, "Копировать", 90, 5805, 1185, 375 },
+    };
+    return list;
 }
 
 // The date boxes show their least date as empty: no bound.
@@ -36,6 +57,8 @@ QDate boundOf(const QDateEdit *box)
     return box->date() == box->minimumDate() ? QDate() : box->date();
 }
 
+const char NotDeleted[] = "Поручение не удалено.";
+
 } // namespace
 
 frmArc::frmArc(Database &db, DocumentHost &host, QWidget *parent)
@@ -43,42 +66,42 @@ frmArc::frmArc(Database &db, DocumentHost &host, QWidget *parent)
     , m_db(db)
     , m_host(host)
 {
-    SheetFonts::registerFonts();
     setObjectName(QStringLiteral("frmArc"));
     setWindowTitle(QStringLiteral(" Архив"));
     // Fixed dialog border with a close box; no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(WidthTwips / Twips, GrownHeightTwips / Twips);
-    QFont font(SheetFonts::sansFamily());
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFixedSize(DialogKit::twipsSize(WidthTwips, GrownHeightTwips));
+    setFont(DialogKit::font(Sheet::Face::SansSerif, 8.25, false));
     buildControls();
 }
 
 void frmArc::buildControls()
 {
-    auto button = [&](const char *name, const QString &caption, const QRect &geometry,
-                      void (frmArc::*click)()) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(geometry);
-        b->setAutoDefault(false); // no default button
-        b->setDefault(false);
-        connect(b, &QPushButton::clicked, this, click);
-        return b;
-    };
-
-    // Created in tab order.
-    Command1 = button("Command1", QStringLiteral("Отмена"), twips(5850, 4905, 1185, 375),
-                      &frmArc::Command1_Click);
-    Command2 = button("Command2", QStringLiteral("OK"), twips(4590, 4905, 1185, 375),
-                      &frmArc::Command2_Click);
-
     m_model = new ArcModel(m_db, this);
-    ListView1 = new QTableView(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setGeometry(twips(90, 180, 7035, 4290));
+    DialogKit::build(this, controls(), [this](const Control &c) -> QWidget * {
+        if (qstrcmp(c.name, "ListView1") == 0)
+            return new QTableView(this);
+        return dateBox();
+    });
+    using DialogKit::control;
+    Command1 = control<QPushButton>(this, "Command1");
+    Command2 = control<QPushButton>(this, "Command2");
+    Command3 = control<QPushButton>(this, "Command3");
+    ListView1 = control<QTableView>(this, "ListView1");
+    connect(Command1, &QPushButton::clicked, this, &frmArc::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmArc::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmArc::Command3_Click);
+    setUpList();
+    setUpSearch();
+
+    DialogKit::setTabChain(this, { "Command1", "Command2", "ListView1", "Command3", "txtSearch", "dtpFrom",
+                                   "dtpTo", "cmdCopy" });
+    Command1->setFocus();
+}
+
+void frmArc::setUpList()
+{
     ListView1->setModel(m_model);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -103,7 +126,7 @@ void frmArc::buildControls()
     columns->setHighlightSections(false);
     columns->setStretchLastSection(false);
     columns->setMinimumSectionSize(0);
-    columns->setDefaultSectionSize(ColumnTwips / Twips);
+    columns->setDefaultSectionSize(DialogKit::pixels(ColumnTwips));
 
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection &selected) {
@@ -112,69 +135,43 @@ void frmArc::buildControls()
             });
     ListView1->viewport()->installEventFilter(this);
     connect(columns, &QHeaderView::sectionClicked, this, &frmArc::ListView1_ColumnClick);
-
-    Command3 = button("Command3", QStringLiteral("Удалить"), twips(3195, 4905, 1185, 375),
-                      &frmArc::Command3_Click);
-
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, ListView1);
-    setTabOrder(ListView1, Command3);
-    buildSearchControls();
-    Command1->setFocus();
 }
 
-// The new controls come after the design's, in place and in tab order.
-void frmArc::buildSearchControls()
+// A date box of the range; its least date shows empty and means no bound.
+QWidget *frmArc::dateBox()
 {
-    txtSearch = new QLineEdit(this);
-    txtSearch->setObjectName(QStringLiteral("txtSearch"));
-    txtSearch->setGeometry(twips(90, 4515, 3150, 345));
+    auto *box = new QDateEdit(this);
+    box->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+    box->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    box->setCalendarPopup(true);
+    box->setMinimumDate(NoDate);
+    box->setSpecialValueText(QStringLiteral(" "));
+    box->setDate(NoDate);
+    return box;
+}
+
+void frmArc::setUpSearch()
+{
+    using DialogKit::control;
+    txtSearch = control<QLineEdit>(this, "txtSearch");
+    dtpFrom = control<QDateEdit>(this, "dtpFrom");
+    dtpTo = control<QDateEdit>(this, "dtpTo");
+    lblFrom = control<QLabel>(this, "lblFrom");
+    lblTo = control<QLabel>(this, "lblTo");
+    lblTotals = control<QLabel>(this, "lblTotals");
+    cmdCopy = control<QPushButton>(this, "cmdCopy");
+
     txtSearch->setPlaceholderText(QStringLiteral("Поиск"));
     txtSearch->setClearButtonEnabled(true);
-    connect(txtSearch, &QLineEdit::textChanged, this, &frmArc::searchChanged);
-
-    auto dateBox = [&](const char *name, const QRect &geometry) {
-        auto *box = new QDateEdit(this);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(geometry);
-        box->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
-        box->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-        box->setCalendarPopup(true);
-        box->setMinimumDate(NoDate);
-        box->setSpecialValueText(QStringLiteral(" "));
-        box->setDate(NoDate);
-        connect(box, &QDateEdit::dateChanged, this, &frmArc::searchChanged);
-        return box;
-    };
-    auto label = [&](const char *name, const QString &caption, const QRect &geometry) {
-        auto *l = new QLabel(caption, this);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(geometry);
-        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return l;
-    };
-    lblFrom = label("lblFrom", QStringLiteral("з"), twips(3285, 4515, 225, 345));
-    dtpFrom = dateBox("dtpFrom", twips(3555, 4515, 1545, 345));
-    lblTo = label("lblTo", QStringLiteral("по"), twips(5130, 4515, 330, 345));
-    dtpTo = dateBox("dtpTo", twips(5490, 4515, 1545, 345));
+    for (QLabel *label : { lblFrom, lblTo })
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblFrom->setBuddy(dtpFrom);
     lblTo->setBuddy(dtpTo);
-
-    lblTotals = new QLabel(this);
-    lblTotals->setObjectName(QStringLiteral("lblTotals"));
-    lblTotals->setGeometry(twips(90, 5385, 7035, 300));
-
-    // Room after it for more buttons in the same row.
-    cmdCopy = new QPushButton(QStringLiteral("Копировать"), this);
-    cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
-    cmdCopy->setGeometry(twips(90, 5805, 1185, 375));
-    cmdCopy->setAutoDefault(false);
+    lblTotals->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(txtSearch, &QLineEdit::textChanged, this, &frmArc::searchChanged);
+    for (QDateEdit *box : { dtpFrom, dtpTo })
+        connect(box, &QDateEdit::dateChanged, this, &frmArc::searchChanged);
     connect(cmdCopy, &QPushButton::clicked, this, &frmArc::cmdCopy_Click);
-
-    setTabOrder(Command3, txtSearch);
-    setTabOrder(txtSearch, dtpFrom);
-    setTabOrder(dtpFrom, dtpTo);
-    setTabOrder(dtpTo, cmdCopy);
 }
 
 void frmArc::loadList()
@@ -202,7 +199,7 @@ void frmArc::Form_Load()
         box->blockSignals(false);
     loadList();
     for (int c = 0; c < ArcModel::ColumnCount; ++c)
-        ListView1->setColumnWidth(c, ColumnTwips / Twips);
+        ListView1->setColumnWidth(c, DialogKit::pixels(ColumnTwips));
     ListView1->clearSelection();
     ListView1->horizontalScrollBar()->setValue(0);
     ListView1->verticalScrollBar()->setValue(0);
@@ -261,7 +258,7 @@ void frmArc::Command3_Click()
     }
     if (!m_db.deleteOrder(m_selectedRowid)) {
         // Nothing was deleted: the list stays as it is.
-        showFailure(m_db.errorText());
+        showFailure(QString::fromUtf8(NotDeleted), m_db.errorText());
         return;
     }
     // Only the deleted line goes: the archive is not read again. No line
@@ -278,9 +275,9 @@ void frmArc::cmdCopy_Click()
     StoredOrder stored;
     bool found = false;
     if (m_selectedRowid == 0 || !m_db.readOrder(m_selectedRowid, &stored, &found) || !found) {
-        showFailure(m_selectedRowid == 0 || found || m_db.errorText().isEmpty()
-                            ? QStringLiteral("Поручение не выбрано в списке или его уже нет в архиве.")
-                            : m_db.errorText());
+        const bool readFailed = m_selectedRowid != 0 && !found && !m_db.errorText().isEmpty();
+        showFailure(QStringLiteral("Новое поручение не начато: поручение не выбрано в списке или его уже нет в архиве."),
+                    readFailed ? m_db.errorText() : QString());
         return;
     }
     done(QDialog::Accepted);
@@ -297,7 +294,7 @@ void frmArc::ListView1_ColumnClick(int column)
     const bool sorted = m_model->sortBy(column, next);
     QApplication::restoreOverrideCursor();
     if (!sorted) {
-        showFailure(m_db.errorText());
+        showFailure(QStringLiteral("Список не отсортирован."), m_db.errorText());
         return;
     }
     QHeaderView *header = ListView1->horizontalHeader();
@@ -327,15 +324,15 @@ void frmArc::linesChanged()
     ListView1->scrollTo(index);
 }
 
-void frmArc::showFailure(const QString &text)
+void frmArc::showFailure(const QString &notDone, const QString &reason)
 {
-    DialogSupport::showFailure(this, text);
+    DialogKit::show(this, DialogKit::failure(notDone, reason));
 }
 
 void frmArc::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    DialogSupport::centreOnScreen(this);
+    DialogKit::centreOnScreen(this);
     Command1->setFocus();
 }
 
@@ -350,7 +347,7 @@ void frmArc::hideEvent(QHideEvent *event)
 void frmArc::keyPressEvent(QKeyEvent *event)
 {
     // No default and no cancel button.
-    if (!DialogSupport::keyWithoutDefaults(this, event))
+    if (!DialogKit::keyWithoutDefaults(this, event))
         QDialog::keyPressEvent(event);
 }
 

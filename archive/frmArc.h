@@ -45,8 +45,6 @@ public:
 
     // The number of the line chosen last in this run, 0 before any choice.
     qint64 selectedId() const { return SelectedId; }
-    // The rowid of that line's row, 0 before any choice.
-    qint64 selectedRowid() const { return m_selectedRowid; }
 
     const ArcModel *model() const { return m_model; }
 
@@ -71,9 +69,12 @@ protected:
 
 private:
     void buildControls();
+    void setUpList();
     void loadList();
-    void buildSearchControls();
-    void showFailure(const QString &text);
+    // Something was not done, and why.
+    void showFailure(const QString &notDone, const QString &reason = QString());
+    QWidget *dateBox();
+    void setUpSearch();
     // After the lines changed: the chosen line chosen again, the totals.
     void linesChanged();
     void searchChanged();

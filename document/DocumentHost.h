@@ -4,10 +4,9 @@
 
 class Form1;
 struct OrderRecord;
-class QWidget;
 
-// What the dialogs may ask of the main window: its status text, the
-// document window and a parent for their own windows. Nothing else.
+// What the dialogs may ask of the main window: its status text and the
+// document window. Nothing else.
 class DocumentHost
 {
 public:
@@ -18,8 +17,6 @@ public:
     virtual QString statusText() const = 0;
     // The document window, created on first use.
     virtual Form1 *documentWindow() = 0;
-    // The window the dialogs are modal over.
-    virtual QWidget *dialogParent() = 0;
     // Opens the order entry for a new order filled from order: its amount,
     // recipient and purpose, with a new number and today's date.
     virtual void openOrderEntryFrom(const OrderRecord &order) = 0;
