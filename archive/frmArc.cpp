@@ -274,10 +274,12 @@ void frmArc::cmdCopy_Click()
 {
     StoredOrder stored;
     bool found = false;
-    if (m_selectedRowid == 0 || !m_db.readOrder(m_selectedRowid, &stored, &found) || !found) {
-        const bool readFailed = m_selectedRowid != 0 && !found && !m_db.errorText().isEmpty();
-        showFailure(QStringLiteral("Новое поручение не начато: поручение не выбрано в списке или его уже нет в архиве."),
-                    readFailed ? m_db.errorText() : QString());
+    const bool read = m_selectedRowid != 0 && m_db.readOrder(m_selectedRowid, &stored, &found);
+    if (!read || !found) {
+        const bool engineFailed = m_selectedRowid != 0 && !read;
+        showFailure(QStringLiteral("Новое поручение не начато."),
+                    engineFailed ? m_db.errorText()
+                                 : QStringLiteral("Поручение не выбрано в списке или его уже нет в архиве."));
         return;
     }
     done(QDialog::Accepted);

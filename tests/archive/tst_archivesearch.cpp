@@ -304,6 +304,7 @@ private slots:
             button(d, "cmdCopy")->click(); // nothing chosen yet: said so, stays open
             QVERIFY(d->isVisible());
             QCOMPARE(seen.seen.size(), 1);
+            QVERIFY(seen.seen.first().text.startsWith(QStringLiteral("Новое поручение не начато.")));
             clickLine(d, 0);
             auto *watcher = TestSupport::whenModal<frmCreate>([&](frmCreate *entry) {
                 archiveHidden = d->isHidden();
