@@ -83,8 +83,9 @@ bool ArcModel::load()
     m_searchFolded.clear();
     m_sortColumn = -1;
     m_sort = Sort::None;
+    forgetEarlier();
     const bool ok = m_index.load(m_db);
-    rebuild(false);
+    rebuild(nullptr);
     endResetModel();
     return ok;
 }
@@ -96,18 +97,23 @@ void ArcModel::clear()
     m_cache.clear();
     std::vector<quint32>().swap(m_order);
     std::vector<quint32>().swap(m_visible);
+    forgetEarlier();
     m_totals = {};
     endResetModel();
 }
 
 // The lines shown: the rows in sort order that pass the filter. A search
-// that only narrows the last one looks at the lines shown, not at all.
-void ArcModel::rebuild(bool narrowing)
+// that only narrows the last one looks at the lines shown, and only for
+// the words that are new.
+void ArcModel::rebuild(const QList<QByteArray> *newWords)
 {
     std::vector<quint32> shown;
     Totals totals;
+    ArchiveIndex::Filter filter = m_filter;
+    if (newWords)
+        filter.words = *newWords;
     auto consider = [&](quint32 row) {
-        if (!m_index.matches(row, m_filter))
+        if (!m_index.matches(row, filter))
             return;
         shown.push_back(row);
         ++totals.orders;
@@ -117,7 +123,7 @@ void ArcModel::rebuild(bool narrowing)
         else
             ++totals.notInForm;
     };
-    if (narrowing) {
+    if (newWords) {
         for (quint32 row : m_visible)
             consider(row);
     } else if (m_order.empty()) {
@@ -134,16 +140,56 @@ void ArcModel::rebuild(bool narrowing)
     m_totals = totals;
 }
 
+// Each search typed on to the one before is kept, so that taking letters
+// back finds its lines again at once; at most about two lists of the whole
+// archive's size are kept.
+void ArcModel::remember()
+{
+    size_t kept = m_visible.size();
+    for (const Earlier &e : m_earlier)
+        kept += e.visible.size();
+    while (!m_earlier.empty() && kept > 2 * size_t(m_index.size()) + 1024) {
+        kept -= m_earlier.front().visible.size();
+        m_earlier.erase(m_earlier.begin());
+    }
+    m_earlier.push_back({ m_searchFolded, m_filter.words, m_visible, m_totals });
+}
+
+void ArcModel::forgetEarlier()
+{
+    std::vector<Earlier>().swap(m_earlier);
+}
+
 void ArcModel::setSearch(const QString &text)
 {
     const QByteArray folded = SearchFold::folded(text);
     if (folded == m_searchFolded)
         return;
-    const bool narrowing = folded.startsWith(m_searchFolded);
-    m_searchFolded = folded;
-    m_filter.words = SearchFold::words(text);
+    const QList<QByteArray> words = SearchFold::words(text);
     beginResetModel();
-    rebuild(narrowing);
+    if (folded.startsWith(m_searchFolded)) {
+        QList<QByteArray> newWords;
+        for (const QByteArray &word : words)
+            if (!m_filter.words.contains(word))
+                newWords.append(word);
+        remember();
+        m_searchFolded = folded;
+        m_filter.words = words;
+        rebuild(&newWords);
+    } else {
+        // Taken back: an earlier search of the same letters, or all again.
+        while (!m_earlier.empty() && !folded.startsWith(m_earlier.back().folded))
+            m_earlier.pop_back();
+        m_searchFolded = folded;
+        m_filter.words = words;
+        if (!m_earlier.empty() && m_earlier.back().folded == folded) {
+            m_visible.swap(m_earlier.back().visible);
+            m_totals = m_earlier.back().totals;
+            m_earlier.pop_back();
+        } else {
+            rebuild(nullptr);
+        }
+    }
     endResetModel();
 }
 
@@ -155,7 +201,8 @@ void ArcModel::setDateRange(const QDate &from, const QDate &to)
     m_filter.fromDate = fromDate;
     m_filter.toDate = toDate;
     beginResetModel();
-    rebuild(false);
+    forgetEarlier();
+    rebuild(nullptr);
     endResetModel();
 }
 
@@ -169,7 +216,8 @@ bool ArcModel::sortBy(int column, Sort sort)
     m_order.swap(order);
     m_sortColumn = sort == Sort::None ? -1 : column;
     m_sort = sort;
-    rebuild(false);
+    forgetEarlier();
+    rebuild(nullptr);
     endResetModel();
     return true;
 }
@@ -181,6 +229,7 @@ void ArcModel::removeRowid(qint64 rowid)
         return;
     m_index.markDeleted(quint32(row));
     m_cache.remove(rowid);
+    forgetEarlier();
     const int position = positionOf(rowid);
     if (position < 0)
         return;

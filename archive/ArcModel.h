@@ -74,7 +74,11 @@ public:
     static QString header(int column);
 
 private:
-    void rebuild(bool narrowing);
+    // From all rows in sort order, or (newWords given) from the lines
+    // shown, checking only those words.
+    void rebuild(const QList<QByteArray> *newWords);
+    void remember();
+    void forgetEarlier();
     const OrderRecord *record(int row) const;
     QString tooltip(int row) const;
 
@@ -87,5 +91,13 @@ private:
     int m_sortColumn = -1;
     Sort m_sort = Sort::None;
     Totals m_totals;
+    struct Earlier
+    {
+        QByteArray folded;
+        QList<QByteArray> words;
+        std::vector<quint32> visible;
+        Totals totals;
+    };
+    std::vector<Earlier> m_earlier; // the searches the current one was typed on to, oldest first
     mutable QCache<qint64, OrderRecord> m_cache{ 2000 };
 };

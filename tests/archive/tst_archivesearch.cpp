@@ -155,6 +155,17 @@ private slots:
             QCOMPARE(column(d), QStringList({ "1", "3", "9", "10" }));
             QCOMPARE(child<QLabel>(d, "lblTotals")->text(),
                      QStringLiteral("4 поручения на сумму 109,99 грн; 2 суммы не в формате 0,00"));
+            search->setText("сяйво"); // replaced, not typed on
+            QCOMPARE(column(d), QStringList({ "1", "100" }));
+            type(search, " 1");
+            QCOMPARE(column(d), QStringList({ "1", "100" })); // 1 in the number, and in 1 000,00
+            type(search, "0");
+            QCOMPARE(column(d), QStringList({ "100" }));
+            QTest::keyClick(search, Qt::Key_Backspace);
+            QTest::keyClick(search, Qt::Key_Backspace);
+            QCOMPARE(column(d), QStringList({ "1", "100" }));
+            QCOMPARE(child<QLabel>(d, "lblTotals")->text(),
+                     QStringLiteral("2 поручения на сумму 9,99 грн; 1 сумма не в формате 0,00"));
             search->clear();
             QCOMPARE(column(d).size(), 6);
         }));
