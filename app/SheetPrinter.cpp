@@ -17,29 +17,14 @@ constexpr double TwipsPerInch = 1440.0;
 
 } // namespace
 
-QPageSize sheetPageSize()
-{
-    // In inches the twips convert without rounding; ExactMatch keeps the
-    // sheet from being taken for A5 (210 x 148 mm) or another near size.
-    return QPageSize(QSizeF(Sheet::WidthTwips / TwipsPerInch, Sheet::HeightTwips / TwipsPerInch),
-                     QPageSize::Inch, QStringLiteral("Платежное поручение"),
-                     QPageSize::ExactMatch);
-}
-
-QPageLayout sheetPageLayout()
-{
-    return QPageLayout(sheetPageSize(), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                       QPageLayout::Point);
-}
-
 void prepare(QPrinter &printer)
 {
+    // The printer keeps its own paper and margins, as its queue describes
+    // them: the sheet goes on that page, upright. A page of the sheet's own
+    // size would be turned and centred by every printer that takes no
+    // custom sizes.
     printer.setFullPage(false); // the origin is the top-left corner of the printable area
-    if (!printer.setPageLayout(sheetPageLayout())) {
-        // The printer keeps margins of its own: the sheet's page all the same.
-        printer.setPageSize(sheetPageSize());
-        printer.setPageOrientation(QPageLayout::Portrait);
-    }
+    printer.setPageOrientation(QPageLayout::Portrait);
     printer.setDocName(QStringLiteral("Платежное поручение"));
     printer.setCreator(QStringLiteral("Vexaron"));
 }
