@@ -12,10 +12,13 @@ class SheetFields;
 // vector output.
 namespace SheetPrinter {
 
-// Sets up a freshly made printer for the sheet: the paper and margins the
-// printer has by default, upright, painting from the top-left corner of the
-// printable area, the job's name.
+// Sets up a freshly made printer for the sheet: the paper the printer has
+// by default, upright, the job's name.
 void prepare(QPrinter &printer);
+
+// The top-left corner of the printable area on the page as the printer is
+// set (paper, orientation), in points from the page's top-left corner.
+QPointF printableTopLeft(const QPrinter &printer);
 
 // Prints the sheet with these fields, at true size, as one page of the
 // paper and orientation the printer is set to, at the top-left corner of
