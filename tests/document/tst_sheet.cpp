@@ -65,6 +65,24 @@ const Text &named(const QString &name)
     qFatal("no element %s", qPrintable(name));
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget)
+    {
+        widget->installEventFilter(this);
+    }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 } // namespace
 
 class TestSheet : public QObject
@@ -81,6 +99,8 @@ private slots:
     void fieldsShowWhatIsSet_data();
     void fieldsShowWhatIsSet();
     void longTextsWrapAndAreCut();
+    void windowRepaintsAfterItsFieldsChange_data();
+    void windowRepaintsAfterItsFieldsChange();
 };
 
 void TestSheet::initTestCase()
@@ -240,6 +260,34 @@ void TestSheet::longTextsWrapAndAreCut()
     // The amount in words keeps to its one line: the rule under it stays clean.
     QCOMPARE(inkIn(image, QRectF(words.left, words.top + words.height, words.width, 20)), 0);
     QVERIFY(inkIn(image, boxOf(words)) > 100);
+}
+
+void TestSheet::windowRepaintsAfterItsFieldsChange_data()
+{
+    QTest::addColumn<bool>("allAtOnce"); // setFields, as a fill writes them; else setField
+    QTest::newRow("one field") << false;
+    QTest::newRow("all fields") << true;
+}
+
+// The window shows what was written, without anything else prompting a
+// repaint: what is on screen is what will print.
+void TestSheet::windowRepaintsAfterItsFieldsChange()
+{
+    QFETCH(bool, allAtOnce);
+    Form1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::qWait(50); // the first paint is through
+    PaintCounter painted(&form);
+
+    if (allAtOnce) {
+        SheetFields fields;
+        fields.setText(Field::RecipientName, "Ромашка ПП");
+        form.setFields(fields);
+    } else {
+        form.setField(Field::RecipientName, "Ромашка ПП");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(painted.count > 0, 2000);
 }
 
 QTEST_MAIN(TestSheet)
