@@ -591,6 +591,28 @@ private slots:
         main.mnuPrint_Click();
         QCOMPARE(answerer.single(), QString("Vexaron|error|1|Нет связи с принтером."));
     }
+
+    // Qt's own printer dialog speaks Russian like the rest of the program
+    // (last: the translation stays loaded for the rest of the run).
+    void printerDialogInRussian()
+    {
+        QVERIFY2(loadToolkitTranslations(), "qt6-translations-l10n is not installed");
+        TestSupport::ProgramFolder folder;
+        MDIForm1 main(folder.path());
+        QVERIFY(main.MDIForm_Load());
+        main.show();
+        QString title, properties;
+        auto *when = TestSupport::whenModal<QPrintDialog>([&](QPrintDialog *dialog) {
+            title = dialog->windowTitle();
+            properties = dialog->findChild<QPushButton *>("properties")->text();
+            dialog->reject();
+        }, this);
+        main.mnuPrintSetup_Click();
+        QVERIFY(when->done());
+        QCOMPARE(title, QString("Печать"));
+        QCOMPARE(properties.remove('&'), QString("Свойства"));
+        QCOMPARE(main.statusText(), QString("Настройка"));
+    }
 };
 
 QTEST_MAIN(TestPrint)
