@@ -83,6 +83,19 @@ protected:
     }
 };
 
+// A text `times` as wide as the field's box (within half a per cent) in its font as designed,
+// words of the list repeated.
+QString asWideAs(const Text &t, double times, const QStringList &words)
+{
+    const QFontMetricsF metrics(Sheet::font(t.face, t.points, t.bold));
+    QString text;
+    for (int i = 0; metrics.horizontalAdvance(text) < t.width * times; ++i)
+        text += (text.isEmpty() ? "" : " ") + words[i % words.size()];
+    while (metrics.horizontalAdvance(text) > t.width * (times + 0.005))
+        text.chop(1);
+    return text;
+}
+
 } // namespace
 
 class TestSheet : public QObject
@@ -99,6 +112,8 @@ private slots:
     void fieldsShowWhatIsSet_data();
     void fieldsShowWhatIsSet();
     void longTextsWrapAndAreCut();
+    void textsCondenseBeforeTheyWrap_data();
+    void textsCondenseBeforeTheyWrap();
     void windowRepaintsAfterItsFieldsChange_data();
     void windowRepaintsAfterItsFieldsChange();
 };
@@ -260,6 +275,64 @@ void TestSheet::longTextsWrapAndAreCut()
     // The amount in words keeps to its one line: the rule under it stays clean.
     QCOMPARE(inkIn(image, QRectF(words.left, words.top + words.height, words.width, 20)), 0);
     QVERIFY(inkIn(image, boxOf(words)) > 100);
+}
+
+void TestSheet::textsCondenseBeforeTheyWrap_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("lowest"); // the stretch may lie from here...
+    QTest::addColumn<int>("highest"); // ...to here
+    QTest::addColumn<bool>("oneLine"); // the whole text on its one line
+    const QStringList words = { "Товариство", "з", "обмеженою", "вiдповiдальнiстю", "«Вексарон-Трейд»" };
+    const auto wide = [&](Field f, double times) { return asWideAs(elementFor(f), times, words); };
+    QTest::newRow("short name: as designed") << int(Field::RecipientName) << "Ромашка ПП" << 100 << 100 << true;
+    QTest::newRow("account of 29 characters") << int(Field::CreditAccount) << "UA213223130000026007233566001"
+                                              << CondenseFloor << 99 << true;
+    QTest::newRow("10-digit code") << int(Field::PayerCode) << "3012345678" << 100 << 100 << true;
+    QTest::newRow("bank 5 % too wide") << int(Field::RecipientBank) << wide(Field::RecipientBank, 1.05) << 93 << 96
+                                       << true;
+    QTest::newRow("name 60 % too wide: floor, wrapped")
+            << int(Field::RecipientName) << wide(Field::RecipientName, 1.6) << CondenseFloor << CondenseFloor << false;
+    QTest::newRow("name without blanks, too wide at the floor")
+            << int(Field::RecipientName) << QString(80, QChar(0x0416)) << CondenseFloor << CondenseFloor << false;
+    QTest::newRow("purpose on two lines: as designed") << int(Field::Purpose) << wide(Field::Purpose, 1.5) << 100
+                                                       << 100 << false;
+    QTest::newRow("amount in words below the floor") << int(Field::AmountInWords) << wide(Field::AmountInWords, 1.5)
+                                                     << 60 << 67 << true;
+}
+
+// One rule for every element, through the painter's own choice: the
+// natural width when it fits, else condensed just enough, down to the floor;
+// below it, wrapped. The amount in words stays on its line.
+void TestSheet::textsCondenseBeforeTheyWrap()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(int, lowest);
+    QFETCH(int, highest);
+    QFETCH(bool, oneLine);
+    const Text &t = elementFor(Field(field));
+    const Setting setting = settingFor(t, text);
+    QVERIFY2(setting.stretch >= lowest && setting.stretch <= highest, qPrintable(QString::number(setting.stretch)));
+    QFont font = Sheet::font(t.face, t.points, t.bold);
+    font.setStretch(setting.stretch);
+    const double width = QFontMetricsF(font).horizontalAdvance(text);
+    QCOMPARE(width <= t.width, oneLine);
+    // Just enough: one per cent wider would not fit.
+    if (oneLine && setting.stretch < 100) {
+        font.setStretch(setting.stretch + 1);
+        QVERIFY(QFontMetricsF(font).horizontalAdvance(text) > t.width);
+    }
+
+    // Drawn: nothing outside the box, in a band around it.
+    SheetFields fields;
+    fields.setText(Field(field), text);
+    const QImage image = render(fields);
+    const QRectF box = boxOf(t);
+    const int around = inkIn(image, box.adjusted(-60, -60, 60, 60)) - inkIn(image, box);
+    QCOMPARE(around, inkIn(render(SheetFields()), box.adjusted(-60, -60, 60, 60)) - inkIn(render(SheetFields()), box));
+    QVERIFY(inkIn(image, box) > 50);
 }
 
 void TestSheet::windowRepaintsAfterItsFieldsChange_data()
