@@ -5,10 +5,13 @@
 #include "document/SheetLayout.h"
 #include "document/SheetPainter.h"
 
+#include <QFile>
 #include <QFontDatabase>
+#include <QRawFont>
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QSet>
 #include <QtTest>
 
@@ -83,8 +86,8 @@ protected:
     }
 };
 
-// A text `times` as wide as the field's box (within half a per cent) in its font as designed,
-// words of the list repeated.
+// A text `times` as wide as the field's box (within half a per cent) in
+// its font as designed, words of the list repeated.
 QString asWideAs(const Text &t, double times, const QStringList &words)
 {
     const QFontMetricsF metrics(Sheet::font(t.face, t.points, t.bold));
@@ -114,6 +117,8 @@ private slots:
     void longTextsWrapAndAreCut();
     void textsCondenseBeforeTheyWrap_data();
     void textsCondenseBeforeTheyWrap();
+    void facesGiveTheTabAGlyphOfItsOwn_data();
+    void facesGiveTheTabAGlyphOfItsOwn();
     void windowRepaintsAfterItsFieldsChange_data();
     void windowRepaintsAfterItsFieldsChange();
 };
@@ -333,6 +338,35 @@ void TestSheet::textsCondenseBeforeTheyWrap()
     const int around = inkIn(image, box.adjusted(-60, -60, 60, 60)) - inkIn(image, box);
     QCOMPARE(around, inkIn(render(SheetFields()), box.adjusted(-60, -60, 60, 60)) - inkIn(render(SheetFields()), box));
     QVERIFY(inkIn(image, box) > 50);
+}
+
+void TestSheet::facesGiveTheTabAGlyphOfItsOwn_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char *face : { "Sans-Regular", "Sans-Bold", "Serif-Regular", "Serif-Bold" })
+        QTest::newRow(face) << QString(":/fonts/Liberation%1.ttf").arg(face);
+}
+
+// The TAB no longer shares the space's glyph (which made the PDF writer
+// name printed spaces TABs); every other character keeps its glyph.
+void TestSheet::facesGiveTheTabAGlyphOfItsOwn()
+{
+    QFETCH(QString, file);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray original = f.readAll();
+    const QRawFont before(original, 100), after(SheetFonts::withTabOfItsOwn(original), 100);
+    QVERIFY(after.isValid());
+    QString all;
+    for (uint c = 0x20; c < 0x10000; ++c)
+        if (!QChar::isSurrogate(c))
+            all.append(QChar(char16_t(c)));
+    QCOMPARE(after.glyphIndexesForString(all), before.glyphIndexesForString(all));
+    const QList<quint32> blanks = after.glyphIndexesForString(" \t");
+    QVERIFY(blanks[0] != blanks[1] && blanks[1] != 0);
+    QVERIFY(after.pathForGlyph(blanks[1]).isEmpty()); // a blank: no ink
+    // Not a face: the data come back as they were.
+    QCOMPARE(SheetFonts::withTabOfItsOwn("not a face"), QByteArray("not a face"));
 }
 
 void TestSheet::windowRepaintsAfterItsFieldsChange_data()
