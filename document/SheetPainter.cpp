@@ -110,12 +110,9 @@ Setting settingFor(const Text &t, const QString &text)
 {
     if (t.field == Field::AmountInWords)
         return { widestFitting(t, text, 1, false), false };
-    // Several lines wrapped at blanks are kept as designed when they fit
-    // the box (the purpose of payment); a one-line box condenses first.
-    if (fitsAt(t, text, 100, true))
-        return { 100, true };
-    const int stretch = widestFitting(t, text, CondenseFloor, true);
-    return { stretch, true };
+    // A box of several lines (the purpose of payment) keeps a text as
+    // designed while its wrapped lines fit; a one-line box condenses first.
+    return { widestFitting(t, text, CondenseFloor, true), true };
 }
 
 void paint(QPainter &painter, const SheetFields &fields)
