@@ -313,6 +313,58 @@ QString longestAmount()
     }
     return digits + ",99";
 }
+
+// Sorts the page's glyphs into the text elements whose boxes hold them:
+// a glyph's advance across, the face's ascent and descent up and down, or,
+// for a mark with no ink below its baseline, up to the baseline. Names the
+// first glyph that lies in no box.
+QString sortIntoElements(const PageFacts &page, QPointF origin, QList<ElementOnPage> *elements)
+{
+    for (const Sheet::Text &t : Sheet::texts())
+        elements->append({ &t, onPage(origin, t.left, t.top, t.width, t.height), {} });
+    for (const PageFacts::Glyph &g : page.glyphs) {
+        const bool blank = g.c.isSpace(); // no ink; MuPDF also puts blanks of its own between texts
+        const bool inkAboveBaseline = QString("\"'").contains(g.c);
+        const QRectF ink = inkAboveBaseline ? QRectF(g.box.topLeft(), QPointF(g.box.right(), g.baseline)) : g.box;
+        auto inside = std::find_if(elements->begin(), elements->end(), [&](const ElementOnPage &e) {
+            return blank ? e.box.contains(g.box.center()) : e.box.adjusted(-0.05, -0.05, 0.05, 0.05).contains(ink);
+        });
+        if (inside != elements->end())
+            inside->glyphs.append(g);
+        else if (!blank)
+            return QString("\"%1\" at %2, %3 - %4, %5 pt is in no box")
+                    .arg(g.c).arg(g.box.left()).arg(g.box.top()).arg(g.box.right()).arg(g.box.bottom());
+    }
+    for (ElementOnPage &e : *elements)
+        while (!e.glyphs.isEmpty() && e.glyphs.last().c.isSpace())
+            e.glyphs.removeLast();
+    return QString();
+}
+
+// What is wrong with how an element shows its text, if anything: whole and
+// in order unless cut at a blank; never condensed below the floor, except
+// the amount in words; a condensed line no narrower than it needs, so
+// filling its box.
+QString condensingFault(const ElementOnPage &e, const QString &whole)
+{
+    const Sheet::Text &t = *e.element;
+    const QString shown = e.text();
+    if (shown.trimmed().isEmpty())
+        return QString();
+    if (shown != whole && !(whole.startsWith(shown) && whole.at(shown.size()) == ' '))
+        return QString("%1 shows \"%2\"").arg(t.name, shown);
+    double ink = 0, natural = 0;
+    for (const auto &line : e.lines()) {
+        ink += line.second;
+        natural += naturalWidth(t, line.first) * PtPerTwip;
+    }
+    const double stretch = ink / natural;
+    if (t.field != Sheet::Field::AmountInWords && stretch < Sheet::CondenseFloor / 100.0 - 0.005)
+        return QString("%1 at %2").arg(t.name).arg(stretch);
+    if (stretch < 0.995 && shown == whole && e.lines().size() == 1 && ink < e.box.width() * 0.98)
+        return QString("%1 at %2 fills %3 of %4 pt").arg(t.name).arg(stretch).arg(ink).arg(e.box.width());
+    return QString();
+}
 } // namespace
 
 class TestPrint : public QObject
@@ -449,59 +501,13 @@ private slots:
         QVERIFY(answerer.seen.isEmpty());
         QVERIFY2(printedOut(m_queue, output), "the print job did not come out of the queue");
         const PageFacts page = readBack(output);
-        const QPointF origin = sheetOrigin(page);
-
-        // Each glyph inside the box of the element it belongs to: its advance
-        // across, the face's ascent and descent up and down, or, for a mark
-        // with no ink below its baseline, the baseline.
         QList<ElementOnPage> elements;
-        for (const Sheet::Text &t : Sheet::texts())
-            elements.append({ &t, onPage(origin, t.left, t.top, t.width, t.height), {} });
-        for (const PageFacts::Glyph &g : page.glyphs) {
-            if (g.c.isSpace()) {
-                // No ink; MuPDF also puts blanks of its own between texts.
-                auto at = std::find_if(elements.begin(), elements.end(), [&](const ElementOnPage &e) {
-                    return e.box.contains(g.box.center());
-                });
-                if (at != elements.end())
-                    at->glyphs.append(g);
-                continue;
-            }
-            const bool inkAboveBaseline = QString("\"'").contains(g.c);
-            const QRectF ink = inkAboveBaseline ? QRectF(g.box.topLeft(), QPointF(g.box.right(), g.baseline)) : g.box;
-            auto inside = std::find_if(elements.begin(), elements.end(), [&](const ElementOnPage &e) {
-                return e.box.adjusted(-0.05, -0.05, 0.05, 0.05).contains(ink);
-            });
-            QVERIFY2(inside != elements.end(), qPrintable(QString("\"%1\" at %2, %3 - %4, %5 pt is in no box")
-                     .arg(g.c).arg(g.box.left()).arg(g.box.top()).arg(g.box.right()).arg(g.box.bottom())));
-            inside->glyphs.append(g);
-        }
-        for (ElementOnPage &e : elements) {
-            while (!e.glyphs.isEmpty() && e.glyphs.last().c.isSpace())
-                e.glyphs.removeLast();
-            const QString shown = e.text();
+        const QString stray = sortIntoElements(page, sheetOrigin(page), &elements);
+        QVERIFY2(stray.isEmpty(), qPrintable(stray));
+        for (const ElementOnPage &e : elements) {
             const Sheet::Text &t = *e.element;
-            const QString whole = t.field == Sheet::Field::None ? t.text : fields.text(t.field);
-            if (shown.trimmed().isEmpty())
-                continue;
-            // The stretch the lines were drawn at, against their natural width.
-            double ink = 0, natural = 0;
-            for (const auto &line : e.lines()) {
-                ink += line.second;
-                natural += naturalWidth(t, line.first) * PtPerTwip;
-            }
-            const double stretch = ink / natural;
-            const double floor = Sheet::CondenseFloor / 100.0 - 0.005;
-            // Whole and in order, unless cut at a blank; never below the
-            // floor, except the amount in words.
-            QVERIFY2(shown == whole || (whole.startsWith(shown) && whole.at(shown.size()) == ' '),
-                     qPrintable(QString("%1 shows \"%2\"").arg(t.name, shown)));
-            if (t.field != Sheet::Field::AmountInWords)
-                QVERIFY2(stretch >= floor, qPrintable(QString("%1 at %2").arg(t.name).arg(stretch)));
-            // No more condensed than it needs: a condensed line fills its box.
-            if (stretch < 0.995 && shown == whole && e.lines().size() == 1)
-                QVERIFY2(ink >= e.box.width() * 0.98, qPrintable(QString("%1 at %2 fills %3 of %4 pt").arg(t.name)
-                                                                  .arg(stretch).arg(ink).arg(e.box.width())));
+            const QString fault = condensingFault(e, t.field == Sheet::Field::None ? t.text : fields.text(t.field));
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
         }
         const auto shown = [&](Sheet::Field f) {
             return std::find_if(elements.begin(), elements.end(), [&](const ElementOnPage &e) {
