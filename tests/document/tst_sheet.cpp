@@ -203,6 +203,15 @@ void TestSheet::everyCaptionIsDrawnInItsBox()
     QVERIFY(inkIn(image, QRectF(mp.left + mp.width * 3 / 8.0, mp.top, mp.width / 4.0, mp.height)) > 0);
     const Text &payer = named("Label5(0)");
     QVERIFY(inkIn(image, QRectF(payer.left, payer.top, payer.width / 4.0, payer.height)) > 0);
+    // The captions keep their size: none is more than a hair too wide for
+    // its box ("рах. №" in the stand-in serif face, by 10 twips), so none
+    // is condensed by more than 2 % or wraps.
+    for (const Text &t : texts()) {
+        if (t.field != Field::None || t.text.isEmpty())
+            continue;
+        const Setting setting = settingFor(t, t.text);
+        QVERIFY2(setting.stretch >= 98, qPrintable(QString("%1 at %2 %").arg(t.name).arg(setting.stretch)));
+    }
 }
 
 void TestSheet::rectanglesAndLines()
