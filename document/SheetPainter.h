@@ -23,7 +23,7 @@ QFont font(Face face, double points, bool bold);
 // ("Condensed", OpenType width class 3): at the sheet's 8.25 and 9.75 points
 // the letters keep their shapes and the stems of "ш", "м", "н" stay apart,
 // while every 29-character account and every code fits its box (an account
-// needs about 88 %). Narrower, the synthetic squeeze thins the vertical
+// needs about 86 %). Narrower, the synthetic squeeze thins the vertical
 // strokes until digits such as 0, 6, 8 are hard to tell apart.
 constexpr int CondenseFloor = 75;
 
