@@ -2,7 +2,6 @@
 
 #include "document/SheetFonts.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
 #include <QTextLayout>
