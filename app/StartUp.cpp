@@ -4,10 +4,13 @@
 #include "document/SheetFonts.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOption>
 #include <QThread>
+#include <QTranslator>
 
 namespace {
 
@@ -111,8 +114,25 @@ std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs)
     return main;
 }
 
+bool loadToolkitTranslations()
+{
+    static QTranslator *translator = nullptr;
+    if (translator)
+        return true;
+    auto *loaded = new QTranslator(qApp);
+    if (!loaded->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete loaded;
+        return false;
+    }
+    QCoreApplication::installTranslator(loaded);
+    translator = loaded;
+    return true;
+}
+
 int RunProgram(const QString &programFolder)
 {
+    loadToolkitTranslations();
     const auto main = StartUp(programFolder);
     if (!main)
         return 1;

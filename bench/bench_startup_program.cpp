@@ -15,6 +15,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexaron"));
     QGuiApplication::setDesktopFileName(QStringLiteral("vexaron"));
+    loadToolkitTranslations(); // as RunProgram does first
     const auto main = ShowMainWindow(QCoreApplication::applicationDirPath());
     if (!main)
         return 1;
