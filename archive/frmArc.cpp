@@ -184,6 +184,7 @@ void frmArc::Command3_Click()
     }
     loadList();
     m_host.setStatusText(QStringLiteral("Удалено"));
+    DialogSupport::showWarningIfAny(this, m_db.warningText());
 }
 
 void frmArc::showFailure(const QString &text)

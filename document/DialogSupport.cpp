@@ -25,6 +25,14 @@ void showFailure(QWidget *parent, const QString &text)
     box.exec();
 }
 
+void showWarningIfAny(QWidget *parent, const QString &warning)
+{
+    if (warning.isEmpty())
+        return;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vexaron"), warning, QMessageBox::Ok, parent);
+    box.exec();
+}
+
 bool keyWithoutDefaults(QWidget *dialog, QKeyEvent *event)
 {
     switch (event->key()) {

@@ -16,6 +16,10 @@ void centreOnScreen(QWidget *window);
 // title.
 void showFailure(QWidget *parent, const QString &text);
 
+// Tells what a change that went through left to worry about (the disk's
+// error after the commit); nothing when warning is empty.
+void showWarningIfAny(QWidget *parent, const QString &warning);
+
 // Keys of a dialog that has no default and no cancel button: Escape does
 // nothing, Enter clicks the focused button and nothing else. Returns false
 // for every other key, which the dialog handles as usual.

@@ -350,4 +350,5 @@ void frmCreate::Command3_Click()
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexaron"), QString::fromUtf8(Saved),
                     QMessageBox::Ok, this);
     box.exec();
+    DialogSupport::showWarningIfAny(this, m_db.warningText());
 }

@@ -202,6 +202,7 @@ void frmFirma::Command2_Click()
     done(QDialog::Accepted);
     Command2->setEnabled(false);
     m_host.setStatusText(QStringLiteral("Сохранено"));
+    DialogSupport::showWarningIfAny(parentWidget(), m_db.warningText());
 }
 
 void frmFirma::showFailure(const QString &text)

@@ -61,12 +61,17 @@ void order(QWidget *dialog, const QStringList &values, const QStringList &button
         dialog->findChild<QPushButton *>(b)->click();
 }
 
-// In the archive: clicks the first line, then the button.
-void onFirstLine(frmArc *archive, const char *button)
+// In the archive: clicks a line, then the button.
+void onLine(frmArc *archive, int line, const char *button)
 {
     auto *view = archive->findChild<QTableView *>("ListView1");
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(line, 0)).center());
     archive->findChild<QPushButton *>(button)->click();
+}
+
+void onFirstLine(frmArc *archive, const char *button)
+{
+    onLine(archive, 0, button);
 }
 
 QStringList texts(const TestSupport::MessageBoxAnswerer &answerer)
@@ -188,6 +193,49 @@ private slots:
         else
             QCOMPARE(p->fields().text(Field::AmountInWords),
                      "(" + Module1::AmountToWords(integer) + " гр. " + amount.right(2) + " коп.)");
+    }
+
+    // Rows another program numbered '12a', 1.5 or not at all, beside an
+    // order numbered 12: reprinting and deleting act on exactly the line
+    // chosen, and "Удалено" means it is gone.
+    void rowsNumberedByAnotherProgram_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::newRow("number 12") << 0;
+        QTest::newRow("text number '12a'") << 1;
+        QTest::newRow("fraction 1.5") << 2;
+        QTest::newRow("no number (NULL)") << 3;
+    }
+
+    void rowsNumberedByAnotherProgram()
+    {
+        QFETCH(int, line);
+        Program p;
+        const QStringList names{ "дванадцять", "текст", "дрiб", "без номера" }, amounts{ "12,00", "3,00", "4,50", "5,00" };
+        QVERIFY(p.load() && p.sql("insert into arc values (12, '12,00', 'дванадцять', '1', 'Б', '2', '3', 'а', '01.02.2026'),"
+                                  " ('12a', '3,00', 'текст', '1', 'Б', '2', '3', 'б', '02.02.2026'),"
+                                  " (1.5, '4,50', 'дрiб', '1', 'Б', '2', '3', 'в', '03.02.2026'),"
+                                  " (NULL, '5,00', 'без номера', '1', 'Б', '2', '3', 'г', '04.02.2026')"));
+        TestSupport::MessageBoxAnswerer answerer;
+        QVERIFY(duringCommand<frmArc>(p.command("mnuArchive"), [&](frmArc *d) { onLine(d, line, "Command2"); }));
+        QCOMPARE(p.fields().text(Field::RecipientName), names[line]);
+        QCOMPARE(p.fields().text(Field::AmountInFigures), amounts[line]);
+        QCOMPARE(p.fields().text(Field::Purpose), QStringList({ "а", "б", "в", "г" })[line]);
+
+        int listed = -1;
+        QVERIFY(duringCommand<frmArc>(p.command("mnuArchive"), [&](frmArc *d) {
+            onLine(d, line, "Command3");
+            listed = d->model()->rowCount();
+        }));
+        QCOMPARE(p.main.statusText(), QString("Удалено"));
+        QCOMPARE(listed, 3);
+        QStringList left = names;
+        left.removeAt(line);
+        QList<QStringList> stored;
+        for (const QString &name : left)
+            stored << QStringList{ name };
+        QCOMPARE(p.rows("select oderz from arc order by rowid"), stored);
+        QVERIFY(answerer.seen.isEmpty());
     }
 
     // The file is replaced while the program has it open: saving, the

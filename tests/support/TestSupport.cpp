@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -99,7 +100,83 @@ bool withConnection(const QString &path, F f)
     return ok;
 }
 
+// The file format's variable-length integer at data[*at]; moves *at past it.
+quint64 readVarint(const QByteArray &data, int *at)
+{
+    quint64 value = 0;
+    for (int i = 0; i < 9; ++i) {
+        const auto byte = quint8(data[(*at)++]);
+        if (i == 8)
+            return (value << 8) | byte;
+        value = (value << 7) | (byte & 0x7f);
+        if (!(byte & 0x80))
+            break;
+    }
+    return value;
+}
+
+// Bytes a record value of this serial type takes.
+int serialSize(quint64 type)
+{
+    static const int integerSizes[] = { 0, 1, 2, 3, 4, 6, 8, 8, 0, 0 };
+    return type >= 12 ? int((type - 12) / 2) : integerSizes[qMin<quint64>(type, 9)];
+}
+
+int bigEndian16(const QByteArray &data, int at)
+{
+    return (quint8(data[at]) << 8) | quint8(data[at + 1]);
+}
+
+// The offset in the file of the byte holding arc's root page number, in
+// its schema row on page 1 (a leaf: the schema is small); -1 when none.
+int arcRootPageByte(const QByteArray &file)
+{
+    const int cells = bigEndian16(file, 103);
+    for (int c = 0; c < cells; ++c) {
+        int at = bigEndian16(file, 108 + 2 * c);
+        readVarint(file, &at); // payload size
+        readVarint(file, &at); // rowid
+        const int headerStart = at;
+        const int headerSize = int(readVarint(file, &at));
+        quint64 types[5];
+        for (quint64 &t : types)
+            t = readVarint(file, &at);
+        int body = headerStart + headerSize;
+        const int nameAt = body + serialSize(types[0]);
+        const QByteArray name = file.mid(nameAt, serialSize(types[1]));
+        const int rootAt = nameAt + serialSize(types[1]) + serialSize(types[2]);
+        if (name == "arc" && types[3] == 1)
+            return rootAt;
+    }
+    return -1;
+}
+
 } // namespace
+
+bool damageDatabase(const QString &path, Damage damage)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray file = f.readAll();
+    if (file.size() < 512 || quint8(file[100]) != 0x0d)
+        return false;
+    const int pageSize = bigEndian16(file, 16) == 1 ? 65536 : bigEndian16(file, 16);
+    const int rootByte = arcRootPageByte(file);
+    if (rootByte < 0)
+        return false;
+    if (damage == Damage::RootOnSchemaPage) {
+        file[rootByte] = 1;
+    } else {
+        const qint64 page = qint64(quint8(file[rootByte]) - 1) * pageSize;
+        if (page + pageSize > file.size() || quint8(file[page]) != 0x0d)
+            return false;
+        const int cells = bigEndian16(file, int(page) + 3) + (damage == Damage::CellCountOver ? 1 : -1);
+        file[page + 3] = char(cells >> 8);
+        file[page + 4] = char(cells & 0xff);
+    }
+    return f.seek(0) && f.write(file) == file.size() && f.flush();
+}
 
 bool writeSqlite(const QString &path, const QString &sql)
 {

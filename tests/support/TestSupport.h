@@ -87,6 +87,14 @@ WhenModal *whenModal(std::function<void(T *)> action, QObject *owner = nullptr)
 
 // Makes a SQLite file at path by running sql; for foreign or damaged files.
 bool writeSqlite(const QString &path, const QString &sql);
+// Damages a SQLite file the way a failing disk or a careless program does,
+// by editing its bytes where the file format puts them:
+//   RootOnSchemaPage  arc's root page number in the schema made 1 (the
+//                     schema's own page)
+//   CellCountShort    arc's root page (a leaf) counts one cell less
+//   CellCountOver     arc's root page (a leaf) counts one cell more
+enum class Damage { RootOnSchemaPage, CellCountShort, CellCountOver };
+bool damageDatabase(const QString &path, Damage damage);
 // Runs sql on an existing file through a separate connection.
 bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
 // The rows of a query through a separate connection, each row as its columns'
