@@ -41,6 +41,18 @@ QRectF singleLineBox(const Text &t, const QFont &font, const QString &text)
     return QRectF(left, t.top, w, t.height);
 }
 
+QString visiblePart(const Text &t, const QFont &font, const QString &text)
+{
+    const QFontMetricsF metrics(font);
+    qreal narrowest = metrics.height() / 8;
+    for (const QChar c : QStringLiteral(" .,'|il1"))
+        narrowest = qMin(narrowest, metrics.horizontalAdvance(c));
+    const qint64 perLine = qint64(t.width / qMax<qreal>(narrowest, 1.0)) + 1;
+    const qint64 lines = qint64(t.height / qMax<qreal>(metrics.lineSpacing(), 1.0)) + 1;
+    const qint64 most = 4 * perLine * lines;
+    return text.size() > most ? text.left(most) : text;
+}
+
 int textFlags(const Text &element)
 {
     return int(element.align) | Qt::AlignTop | Qt::TextWordWrap;
@@ -69,12 +81,13 @@ void paint(QPainter &painter, const SheetFields &fields)
 
     painter.setPen(Qt::black);
     for (const Text &t : texts()) {
-        const QString text = t.field == Field::None ? t.text : fields.text(t.field);
-        if (text.isEmpty())
+        const QString stored = t.field == Field::None ? t.text : fields.text(t.field);
+        if (stored.isEmpty())
             continue;
         const QRectF box(t.left, t.top, t.width, t.height);
         painter.save();
         const QFont f = font(t.face, t.points, t.bold);
+        const QString text = visiblePart(t, f, stored);
         painter.setFont(f);
         const QRectF drawn = singleLineBox(t, f, text);
         if (drawn.isValid()) {

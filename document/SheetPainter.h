@@ -23,6 +23,14 @@ QFont font(Face face, double points, bool bold);
 constexpr double SingleLineTolerance = 1.08;
 QRectF singleLineBox(const Text &element, const QFont &font, const QString &text);
 
+// The most of a text its box can ever show, handed to layout instead of the
+// whole: layout takes time in the text's length, and a purpose of a
+// megabyte would hold up every repaint. A line shows at most the box's
+// width over the narrowest glyph's, the box at most its height over the
+// line spacing; four times that leaves room for blanks at line ends, which
+// take no width.
+QString visiblePart(const Text &element, const QFont &font, const QString &text);
+
 // The flags a text element is drawn with.
 int textFlags(const Text &element);
 

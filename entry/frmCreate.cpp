@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include <limits>
 
@@ -167,6 +168,8 @@ void frmCreate::buildControls()
     Text8->setFont(sansFont(true));
     Text8->setTabChangesFocus(true);
     Text8->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Chosen before the changed text is laid out (contentsChange comes first).
+    connect(Text8->document(), &QTextDocument::contentsChange, this, &frmCreate::choosePurposeWrap);
 
     // The double rule above the buttons.
     const struct
@@ -257,6 +260,30 @@ void frmCreate::showInputError(const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, QString(), text, QMessageBox::Ok, this);
     box.exec();
+}
+
+// The box wraps between words, and a word wider than a line anywhere. For a
+// pasted word of some hundred kilobytes Qt first looks for a break between
+// words at every line, which takes it many seconds; told to wrap anywhere
+// it takes a fraction of one, and that word's lines are the same. So the
+// purpose wraps anywhere only while it holds such a word.
+void frmCreate::choosePurposeWrap()
+{
+    constexpr int LongestWrappedWord = 500;
+    const QString text = Text8->document()->toRawText();
+    int run = 0;
+    bool longWord = false;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWrappedWord) {
+            longWord = true;
+            break;
+        }
+    }
+    const QTextOption::WrapMode mode = longWord ? QTextOption::WrapAnywhere
+                                                : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (Text8->wordWrapMode() != mode)
+        Text8->setWordWrapMode(mode);
 }
 
 void frmCreate::showProgramError(const QString &text)

@@ -59,6 +59,7 @@ private:
     bool nothingMissing();
     void showInputError(const QString &text);
     void showProgramError(const QString &text);
+    void choosePurposeWrap();
     void clearBoxes();
 
     Database &m_db;

@@ -16,6 +16,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using TestSupport::ProgramFolder;
 
 class TestMainWindow : public QObject
@@ -32,6 +36,7 @@ private slots:
     void resizingRecentres();
     void refusesDatabase_data();
     void refusesDatabase();
+    void startsInFolderNamedNotInUtf8();
     void closingEndsTheProgram_data();
     void closingEndsTheProgram();
 };
@@ -228,6 +233,46 @@ void TestMainWindow::refusesDatabase()
         QVERIFY(!w->isVisible() || !qobject_cast<QMainWindow *>(w));
     if (kind == "missing")
         QVERIFY(!QFileInfo::exists(path));
+}
+
+// The program in a folder whose name is not UTF-8 (bytes Qt cannot keep in
+// a QString) opens its database there: it reaches the main window and ends
+// with status 0 instead of refusing the file.
+void TestMainWindow::startsInFolderNamedNotInUtf8()
+{
+    QTemporaryDir dir;
+    const QByteArray odd = QFile::encodeName(dir.path()) + "/\xd0\xbc\xff\xfe";
+    const auto removeOdd = qScopeGuard([&] { // beyond Qt's reach
+        for (const char *file : { "/vexaron", "/vexa.mdb" })
+            ::unlink((odd + file).constData());
+        ::rmdir(odd.constData());
+    });
+    QVERIFY(::mkdir(odd.constData(), 0755) == 0);
+    QFile program(qEnvironmentVariable("VEXA_PROGRAM_DIR") + "/vexaron");
+    QVERIFY(program.open(QIODevice::ReadOnly));
+    const QByteArray bytes = program.readAll();
+    const int copy = ::open((odd + "/vexaron").constData(), O_WRONLY | O_CREAT | O_TRUNC, 0755);
+    QVERIFY(copy >= 0);
+    const bool copied = ::write(copy, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    ::close(copy);
+    QVERIFY(copied);
+    ProgramFolder folder;
+    QVERIFY(::rename(QFile::encodeName(folder.databasePath()).constData(), (odd + "/vexa.mdb").constData()) == 0);
+
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VEXARON_BENCH_QUIT", "1");
+    run.setProcessEnvironment(environment);
+    run.setWorkingDirectory(dir.path());
+    run.start("/bin/sh", { "-c", "exec \"./$(printf '\\320\\274\\377\\376')/vexaron\"" });
+    QVERIFY(run.waitForStarted());
+    if (!run.waitForFinished(30000)) {
+        run.kill();
+        run.waitForFinished();
+        QFAIL("no main window: the program is waiting on a message");
+    }
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.exitCode(), 0);
 }
 
 void TestMainWindow::closingEndsTheProgram_data()

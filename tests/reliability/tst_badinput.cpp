@@ -6,6 +6,7 @@
 // the windows on a file replaced under them: never "Сохранено", "Удалено" or
 // "Запис виконано!".
 #include "app/MDIForm1.h"
+#include "archive/ArcModel.h"
 #include "archive/frmArc.h"
 #include "document/Form1.h"
 #include "document/Module1.h"
@@ -193,6 +194,57 @@ private slots:
         else
             QCOMPARE(p->fields().text(Field::AmountInWords),
                      "(" + Module1::AmountToWords(integer) + " гр. " + amount.right(2) + " коп.)");
+    }
+
+    // An unbroken word of 300 KB pasted into the purpose box, then saved and
+    // put on the sheet; and a purpose of a megabyte, lines of words, put back
+    // on the sheet from the archive. Neither holds the window up for a
+    // noticeable time (the old layout took seconds), and both are stored
+    // and put back whole.
+    void hugeTextsWithoutPause_data()
+    {
+        QTest::addColumn<QString>("purpose");
+        QTest::newRow("unbroken word of 300 KB") << QString("Призначення").repeated(300 * 1024 / 22);
+        QTest::newRow("a megabyte of words in lines")
+                << QString("оплата за товар згiдно рахунку № 17 вiд 01.02.2026 без ПДВ\n").repeated(1024 * 1024 / 96);
+    }
+
+    void hugeTextsWithoutPause()
+    {
+        QFETCH(QString, purpose);
+        // ms; the box took 20 s for the word, the sheet 0.3 s; now a tenth of
+        // the first and a few ms for the second
+        constexpr qint64 BoxPause = 1000, SheetPause = 150;
+        QVERIFY(p->sql("delete from arc"));
+        TestSupport::MessageBoxAnswerer answerer;
+        QElapsedTimer timer;
+        qint64 pasting = 0, filling = 0;
+        QVERIFY(duringCommand<frmCreate>(p->command("mnuNew"), [&](frmCreate *d) {
+            order(d, { "1,00" }, {});
+            auto *box = d->findChild<QPlainTextEdit *>("Text8");
+            timer.start();
+            enter(box, purpose);
+            box->grab();
+            pasting = timer.restart();
+            d->findChild<QPushButton *>("Command3")->click();
+            timer.restart();
+            d->findChild<QPushButton *>("Command2")->click();
+            p->main.documentWindow()->grab();
+            filling = timer.elapsed();
+        }));
+        QCOMPARE(texts(answerer), QStringList{ Saved });
+        QCOMPARE(p->rows("select oznaka from arc"), (QList<QStringList>{ { purpose } }));
+        QCOMPARE(p->fields().text(Field::Purpose), purpose);
+
+        p->main.documentWindow()->setFields(SheetFields());
+        QVERIFY(duringCommand<frmArc>(p->command("mnuArchive"), [&](frmArc *d) { onFirstLine(d, "Command2"); }));
+        timer.start();
+        p->main.documentWindow()->grab();
+        const qint64 redrawing = timer.elapsed();
+        QCOMPARE(p->fields().text(Field::Purpose), purpose);
+        qInfo("pasted in %lld ms, saved and filled in %lld ms, reprinted in %lld ms", pasting, filling, redrawing);
+        QVERIFY2(pasting < BoxPause, "the purpose box held the window up");
+        QVERIFY2(filling < SheetPause && redrawing < SheetPause, "the sheet held the window up");
     }
 
     // Rows another program numbered '12a', 1.5 or not at all, beside an
