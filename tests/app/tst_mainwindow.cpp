@@ -4,6 +4,7 @@
 #include "app/MDIForm1.h"
 #include "app/StartUp.h"
 #include "document/Form1.h"
+#include "store/DeliveredDatabase.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -203,6 +204,8 @@ void TestMainWindow::refusesDatabase_data()
     // message and the exit status of the whole program.
     QTest::newRow("missing") << "missing" << "не найден";
     QTest::newRow("text") << "text" << "not a database";
+    QTest::newRow("damaged") << "damaged" << "повреждён";
+    QTest::newRow("arc a view") << "view" << "представление";
 }
 
 void TestMainWindow::refusesDatabase()
@@ -211,7 +214,14 @@ void TestMainWindow::refusesDatabase()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath("vexa.mdb");
-    if (kind != "missing") {
+    if (kind == "damaged") {
+        QVERIFY(DeliveredDatabase::create(path)
+                && TestSupport::execSql(path, "insert into arc (id, oderz) values (1, 'a'), (2, 'b')")
+                && TestSupport::damageDatabase(path, TestSupport::Damage::CellCountShort));
+    } else if (kind == "view") {
+        QVERIFY(TestSupport::writeSqlite(path, "create table firma (n, firma, kodfirma, bank, kodbank, rsbank);"
+                                               "create view arc as select 1 as id, 2, 3, 4, 5, 6, 7, 8, 9"));
+    } else if (kind != "missing") {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         if (kind == "text")

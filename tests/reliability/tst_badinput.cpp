@@ -288,6 +288,18 @@ private slots:
             stored << QStringList{ name };
         QCOMPARE(p.rows("select oderz from arc order by rowid"), stored);
         QVERIFY(answerer.seen.isEmpty());
+
+        // The chosen line removed by another program before "Удалить":
+        // nothing is deleted, and it is said.
+        QVERIFY(duringCommand<frmArc>(p.command("mnuArchive"), [&](frmArc *d) {
+            p.main.setStatusText("-");
+            QVERIFY(p.sql("delete from arc where rowid = (select min(rowid) from arc)"));
+            onLine(d, 0, "Command3");
+        }));
+        QCOMPARE(p.main.statusText(), QString("-"));
+        QCOMPARE(answerer.seen.size(), 1);
+        QVERIFY2(answerer.seen[0].text.contains("ничего не удалено"), qPrintable(answerer.seen[0].text));
+        QCOMPARE(p.rows("select count(*) from arc"), (QList<QStringList>{ { "2" } }));
     }
 
     // The file is replaced while the program has it open: saving, the
