@@ -58,9 +58,10 @@ private:
     void buildControls();
     bool nothingMissing();
     void showInputError(const QString &text);
-    void showProgramError(const QString &text);
-    void choosePurposeWrap();
+    // Something was not done, and why.
+    void showFailure(const QString &notDone, const QString &reason = QString());
     void clearBoxes();
+    void choosePurposeWrap();
 
     Database &m_db;
     DocumentHost &m_host;

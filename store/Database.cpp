@@ -452,13 +452,16 @@ bool Database::insertOrder(const OrderRecord &o)
     });
 }
 
-// A change statement failed, perhaps only after its commit (the folder
-// could not be synced once the journal was gone), perhaps before (the
-// engine rolled it back, or rolls back the journal left behind at the next
-// read). A fresh read tells which: what is in the file is reported saved,
-// with the disk's warning; what is not, not saved; never a guess.
+// A change statement failed. A lock, a constraint or a full disk stops it
+// before anything is kept; an I/O error may come after its commit (the
+// folder could not be synced once the journal was gone) or before (the
+// engine rolls back the journal left behind at the next read). A fresh read
+// tells which: what is in the file is reported saved, with the disk's
+// warning; what is not, not saved; never a guess.
 bool Database::settleFailedChange(const std::function<bool(bool *inFile)> &readBack)
 {
+    if ((sqlite3_extended_errcode(m_db) & 0xff) != SQLITE_IOERR)
+        return false;
     const QString failure = m_error;
     bool inFile = false;
     if (!readBack(&inFile))
