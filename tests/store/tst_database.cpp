@@ -109,7 +109,8 @@ void TestDatabase::refusesFiles_data()
     QTest::newRow("folder") << "folder" << "папка";
     // Damaged by bytes written where they do not belong: told as damaged,
     // with what to do, and not a byte written into the file.
-    QTest::newRow("arc's root on the schema page") << "rootOnSchema" << "повреждён";
+    QTest::newRow("arc's root on the schema page") << "rootOnSchema" << "резервной копии";
+    QTest::newRow("arc's root on firma's page") << "rootOnFirma" << "повреждён";
     QTest::newRow("a page counting a cell less") << "cellsShort" << "резервной копии";
     QTest::newRow("a page counting a cell more") << "cellsOver" << "повреждён";
     QTest::newRow("arc a view") << "arcView" << "представление";
@@ -167,6 +168,8 @@ void TestDatabase::refusesFiles()
             QVERIFY(deliveredAt(path));
     } else if (kind == "rootOnSchema") {
         QVERIFY(damagedDatabase(path, TestSupport::Damage::RootOnSchemaPage));
+    } else if (kind == "rootOnFirma") {
+        QVERIFY(damagedDatabase(path, TestSupport::Damage::RootOnFirmaPage));
     } else if (kind == "cellsShort") {
         QVERIFY(damagedDatabase(path, TestSupport::Damage::CellCountShort));
     } else if (kind == "cellsOver") {

@@ -127,9 +127,9 @@ int bigEndian16(const QByteArray &data, int at)
     return (quint8(data[at]) << 8) | quint8(data[at + 1]);
 }
 
-// The offset in the file of the byte holding arc's root page number, in
+// The offset in the file of the byte holding a table's root page number, in
 // its schema row on page 1 (a leaf: the schema is small); -1 when none.
-int arcRootPageByte(const QByteArray &file)
+int rootPageByte(const QByteArray &file, const QByteArray &table)
 {
     const int cells = bigEndian16(file, 103);
     for (int c = 0; c < cells; ++c) {
@@ -145,7 +145,7 @@ int arcRootPageByte(const QByteArray &file)
         const int nameAt = body + serialSize(types[0]);
         const QByteArray name = file.mid(nameAt, serialSize(types[1]));
         const int rootAt = nameAt + serialSize(types[1]) + serialSize(types[2]);
-        if (name == "arc" && types[3] == 1)
+        if (name == table && types[3] == 1)
             return rootAt;
     }
     return -1;
@@ -162,11 +162,13 @@ bool damageDatabase(const QString &path, Damage damage)
     if (file.size() < 512 || quint8(file[100]) != 0x0d)
         return false;
     const int pageSize = bigEndian16(file, 16) == 1 ? 65536 : bigEndian16(file, 16);
-    const int rootByte = arcRootPageByte(file);
-    if (rootByte < 0)
+    const int rootByte = rootPageByte(file, "arc"), firmaRootByte = rootPageByte(file, "firma");
+    if (rootByte < 0 || firmaRootByte < 0)
         return false;
     if (damage == Damage::RootOnSchemaPage) {
         file[rootByte] = 1;
+    } else if (damage == Damage::RootOnFirmaPage) {
+        file[rootByte] = file[firmaRootByte];
     } else {
         const qint64 page = qint64(quint8(file[rootByte]) - 1) * pageSize;
         if (page + pageSize > file.size() || quint8(file[page]) != 0x0d)

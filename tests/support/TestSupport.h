@@ -91,9 +91,11 @@ bool writeSqlite(const QString &path, const QString &sql);
 // by editing its bytes where the file format puts them:
 //   RootOnSchemaPage  arc's root page number in the schema made 1 (the
 //                     schema's own page)
+//   RootOnFirmaPage   arc's root page number made firma's: two tables on
+//                     one tree
 //   CellCountShort    arc's root page (a leaf) counts one cell less
 //   CellCountOver     arc's root page (a leaf) counts one cell more
-enum class Damage { RootOnSchemaPage, CellCountShort, CellCountOver };
+enum class Damage { RootOnSchemaPage, RootOnFirmaPage, CellCountShort, CellCountOver };
 bool damageDatabase(const QString &path, Damage damage);
 // Runs sql on an existing file through a separate connection.
 bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
