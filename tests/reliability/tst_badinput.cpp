@@ -18,6 +18,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sqlite3.h>
+
 using Sheet::Field;
 using TestSupport::duringCommand;
 
@@ -76,6 +78,41 @@ void onFirstLine(frmArc *archive, const char *button)
 {
     onLine(archive, 0, button);
 }
+
+// While it lives, files opened by SQLite lose their folder's sync after a
+// journal is deleted: the commit is done, and the engine reports an I/O
+// error (what a failing disk does; tests/reliability/tst_storefaults makes
+// the real system call fail).
+class FolderSyncFails
+{
+public:
+    FolderSyncFails()
+        : m_real(sqlite3_vfs_find(nullptr))
+    {
+        m_faulty = *m_real;
+        m_faulty.zName = "folder sync fails";
+        m_faulty.pAppData = this;
+        m_faulty.xOpen = [](sqlite3_vfs *vfs, sqlite3_filename name, sqlite3_file *file, int flags, int *outFlags) {
+            sqlite3_vfs *real = static_cast<FolderSyncFails *>(vfs->pAppData)->m_real;
+            return real->xOpen(real, name, file, flags, outFlags);
+        };
+        m_faulty.xDelete = [](sqlite3_vfs *vfs, const char *name, int syncFolder) {
+            sqlite3_vfs *real = static_cast<FolderSyncFails *>(vfs->pAppData)->m_real;
+            const int rc = real->xDelete(real, name, syncFolder);
+            return rc == SQLITE_OK && syncFolder ? SQLITE_IOERR_DIR_FSYNC : rc;
+        };
+        sqlite3_vfs_register(&m_faulty, 1);
+    }
+    ~FolderSyncFails()
+    {
+        sqlite3_vfs_unregister(&m_faulty);
+        sqlite3_vfs_register(m_real, 1);
+    }
+
+private:
+    sqlite3_vfs *m_real;
+    sqlite3_vfs m_faulty;
+};
 
 QStringList texts(const TestSupport::MessageBoxAnswerer &answerer)
 {
@@ -302,6 +339,36 @@ private slots:
         QCOMPARE(answerer.seen.size(), 1);
         QVERIFY2(answerer.seen[0].text.contains("ничего не удалено"), qPrintable(answerer.seen[0].text));
         QCOMPARE(p.rows("select count(*) from arc"), (QList<QStringList>{ { "2" } }));
+    }
+
+    // The disk fails the folder's sync after each commit: saving, the
+    // requisites and deleting are told done (they are in the file), each with
+    // a warning that says what the disk did.
+    void doneWithTheDisksWarning()
+    {
+        FolderSyncFails fault;
+        Program p;
+        QVERIFY(p.load() && p.sql("insert into arc values (1, '1,00', 'a', 'b', 'c', 'd', 'e', 'f', '01.02.2026')"));
+        TestSupport::MessageBoxAnswerer answerer;
+        QStringList statuses;
+        QVERIFY(duringCommand<frmCreate>(p.command("mnuNew"), [&](frmCreate *d) { order(d, { "2,00" }, { "Command3" }); }));
+        statuses << p.main.statusText();
+        QVERIFY(duringCommand<frmFirma>(p.command("mnuFirma"), [&](frmFirma *d) {
+            enter(d->findChild<QLineEdit *>("Text1"), "ПП2");
+            d->findChild<QPushButton *>("Command2")->click();
+        }));
+        statuses << p.main.statusText();
+        QVERIFY(duringCommand<frmArc>(p.command("mnuArchive"), [&](frmArc *d) { onFirstLine(d, "Command3"); }));
+        statuses << p.main.statusText();
+
+        QCOMPARE(statuses, QStringList({ "Сохранено", "Сохранено", "Удалено" }));
+        QCOMPARE(answerer.seen.size(), 4);
+        QCOMPARE(answerer.seen[0].text, Saved);
+        for (int i = 1; i < 4; ++i)
+            QVERIFY2(answerer.seen[i].icon == QMessageBox::Warning && answerer.seen[i].text.contains("диск сообщил об ошибке"),
+                     qPrintable(answerer.seen[i].text));
+        QCOMPARE(p.rows("select suma from arc"), (QList<QStringList>{ { "2,00" } }));
+        QCOMPARE(p.rows("select firma from firma"), (QList<QStringList>{ { "ПП2" } }));
     }
 
     void failuresAreToldAsFailures_data()
