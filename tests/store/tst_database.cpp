@@ -429,8 +429,9 @@ void TestDatabase::requisitesIntoEmptyTable()
 }
 
 // A folder whose name is not UTF-8, reached from inside it (such a name
-// does not survive as a QString), and a path of 504 bytes, the longest
-// SQLite takes: the file opens, and an order is saved, read and deleted.
+// does not survive as a QString), folders whose names look like URI parts,
+// and a path of 504 bytes, the longest SQLite takes: the file opens, and an
+// order is saved, read and deleted, in that file and no other.
 void TestDatabase::opensFromOddFolders()
 {
     QTemporaryDir dir;
@@ -440,6 +441,12 @@ void TestDatabase::opensFromOddFolders()
     QVERIFY(::rename(QFile::encodeName(dir.filePath("vexa.mdb")).constData(), (odd + "/vexa.mdb").constData()) == 0);
     const QString longest = pathOfLength(dir.path(), 504);
     QVERIFY(deliveredAt(longest));
+    QStringList paths{ "vexa.mdb", longest };
+    for (const char *name : { "a%41b", "x?mode=ro#y", "м'ята 100%", "file:x" }) {
+        const QString folder = dir.filePath(QString::fromUtf8(name));
+        QVERIFY(QDir().mkdir(folder) && DeliveredDatabase::create(folder + "/vexa.mdb"));
+        paths << folder + "/vexa.mdb";
+    }
 
     const QString startedIn = QDir::currentPath();
     const auto goBack = qScopeGuard([&] {
@@ -448,7 +455,7 @@ void TestDatabase::opensFromOddFolders()
         ::rmdir(odd.constData());
     });
     QVERIFY(::chdir(odd.constData()) == 0);
-    for (const QString &path : { QString("vexa.mdb"), longest }) {
+    for (const QString &path : paths) {
         Database db;
         QVERIFY2(db.open(path), qPrintable(path + ": " + db.errorText()));
         QVERIFY2(db.insertOrder(numbered("1", "a")), qPrintable(db.errorText()));
@@ -456,7 +463,10 @@ void TestDatabase::opensFromOddFolders()
         QVERIFY(db.readOrders(&all) && all.size() == 1 && all.first().order.oderz == "a");
         QVERIFY2(db.deleteOrder(all.first().rowid), qPrintable(db.errorText()));
         QCOMPARE(names(db), QStringList());
+        QVERIFY(db.insertOrder(numbered("2", path)));
     }
+    for (const QString &path : paths)
+        QCOMPARE(TestSupport::queryRows(path, "select oderz from arc"), (QList<QStringList>{ { path } }));
     QVERIFY(QFileInfo::exists("vexa.mdb"));
 }
 
