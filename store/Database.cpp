@@ -294,10 +294,12 @@ bool Database::checkTableKind(const char *table)
         return fail(QStringLiteral("%1 в базе данных не таблица, а представление (view): программа хранит "
                                    "данные только в таблицах firma и arc.")
                             .arg(name));
-    if (name == QLatin1String("arc") && !Statement(m_db, "select rowid from main.arc limit 0").prepared())
-        return fail(QStringLiteral("Таблица arc объявлена WITHOUT ROWID: программа различает поручения "
-                                   "с одинаковым номером по rowid, а в такой таблице его нет."));
-    return true;
+    if (name != QLatin1String("arc") || Statement(m_db, "select rowid from main.arc limit 0").prepared())
+        return true;
+    if (!QString::fromUtf8(sqlite3_errmsg(m_db)).startsWith(QLatin1String("no such column")))
+        return engineFailure(QString()); // say, a virtual table of a module this engine lacks
+    return fail(QStringLiteral("Таблица arc объявлена WITHOUT ROWID: программа различает поручения "
+                               "с одинаковым номером по rowid, а в такой таблице его нет."));
 }
 
 bool Database::tableColumns(const char *table, int *columns)
