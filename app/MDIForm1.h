@@ -42,6 +42,7 @@ public:
     QString statusText() const override;
     Form1 *documentWindow() override;
     QWidget *dialogParent() override { return this; }
+    void openOrderEntryFrom(const OrderRecord &order) override;
 
     // Shows the document window (after the start-up pause).
     void showDocumentWindow();

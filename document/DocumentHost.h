@@ -4,9 +4,10 @@
 
 class Form1;
 class QWidget;
+struct OrderRecord;
 
 // What the dialogs may ask of the main window: its status text, the
-// document window and a parent for their own windows. Nothing else.
+// document window, a parent for their own windows and the order entry.
 class DocumentHost
 {
 public:
@@ -19,4 +20,8 @@ public:
     virtual Form1 *documentWindow() = 0;
     // The window the dialogs are modal over.
     virtual QWidget *dialogParent() = 0;
+    // Opens the order entry as "Новый" does, with the order's amount,
+    // recipient and purpose already typed in, a newly proposed number and
+    // today's date. Nothing is saved until the user saves.
+    virtual void openOrderEntryFrom(const OrderRecord &order) = 0;
 };

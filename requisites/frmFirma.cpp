@@ -1,5 +1,6 @@
 #include "requisites/frmFirma.h"
 
+#include "document/CheckNote.h"
 #include "document/DialogSupport.h"
 #include "document/DocumentHost.h"
 #include "document/SheetFonts.h"
@@ -59,6 +60,7 @@ frmFirma::frmFirma(Database &db, DocumentHost &host, QWidget *parent)
     setFixedSize(WidthTwips / Twips, HeightTwips / Twips);
     setFont(sansFont(8.25, false));
     buildControls();
+    CheckNote::attachRequisites(Text2, Text4, Text5);
     Form_Initialize();
 }
 
