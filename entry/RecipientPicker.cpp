@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QAbstractProxyModel>
 #include <QCompleter>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QStringListModel>
 
@@ -69,10 +70,14 @@ void RecipientPicker::offer(Source &source, const QString &typed)
     for (const OrderRecord &r : source.offered)
         entries << entryText(r);
     source.model->setStringList(entries);
-    if (entries.isEmpty())
-        source.completer->popup()->hide();
-    else
-        source.completer->complete();
+    QAbstractItemView *list = source.completer->popup();
+    if (entries.isEmpty()) {
+        list->hide();
+        return;
+    }
+    source.completer->complete();
+    // Nothing picked until an arrow key picks it: Enter alone takes nothing.
+    list->selectionModel()->clear();
 }
 
 void RecipientPicker::take(const Source &source, int row)
