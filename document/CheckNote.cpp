@@ -54,7 +54,7 @@ void CheckNote::place()
     const QWidget *dialog = m_box->parentWidget();
     const int besideWidth = dialog->width() - box.right() - 2 * Gap;
     if (besideWidth >= NarrowestNote)
-        m_note->setGeometry(box.right() + Gap, box.top(), besideWidth, box.height());
+        m_note->setGeometry(box.right() + Gap, box.top() - 2, besideWidth, box.height() + 4);
     else
         m_note->setGeometry(box.left(), box.bottom() + 1, box.width(), box.height() * 2 / 3);
 }

@@ -232,8 +232,10 @@ void frmCreate::Form_Load()
     // Each step goes on when the one before failed; the number then stays "0".
     qint64 count = 0;
     qint64 largest = 0;
-    if (m_db.countOrders(&count) && m_db.largestNumber(&largest))
+    if (m_db.countOrders(&count)) {
+        m_db.largestNumber(&largest); // unread, the count alone proposes
         Text1->setText(QString::number(proposedNumber(count, largest)));
+    }
     DTPicker1->setDate(QDate::currentDate());
 }
 
