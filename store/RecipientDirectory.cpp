@@ -132,17 +132,15 @@ QByteArray RecipientDirectory::folded(const QString &text)
     return QByteArray(out.data(), int(out.size()));
 }
 
+// Registered again before every search: cheap, and right even when the
+// handle was closed and another opened at the same address.
 bool RecipientDirectory::registerMatcher()
 {
-    sqlite3 *handle = m_db.handle();
-    if (handle == m_registeredOn)
-        return true;
-    if (sqlite3_create_function_v2(handle, MatcherName, 2,
+    if (sqlite3_create_function_v2(m_db.handle(), MatcherName, 2,
                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY, nullptr,
                                    containsFolded, nullptr, nullptr, nullptr)
         != SQLITE_OK)
         return m_db.engineFailure(QString());
-    m_registeredOn = handle;
     return true;
 }
 

@@ -7,7 +7,6 @@
 #include <QVector>
 
 class Database;
-struct sqlite3;
 
 // The recipients already in the archive, read from table arc itself: one
 // entry per recipient (name and code as stored), with the bank, bank code
@@ -38,5 +37,4 @@ private:
     bool registerMatcher();
 
     Database &m_db;
-    sqlite3 *m_registeredOn = nullptr;
 };
