@@ -3,11 +3,10 @@
 #include <QString>
 
 class Form1;
-class QWidget;
 struct OrderRecord;
 
 // What the dialogs may ask of the main window: its status text, the
-// document window, a parent for their own windows and the order entry.
+// document window and the order entry. Nothing else.
 class DocumentHost
 {
 public:
@@ -18,8 +17,6 @@ public:
     virtual QString statusText() const = 0;
     // The document window, created on first use.
     virtual Form1 *documentWindow() = 0;
-    // The window the dialogs are modal over.
-    virtual QWidget *dialogParent() = 0;
     // Opens the order entry as "Новый" does, with the order's amount,
     // recipient and purpose already typed in, a newly proposed number and
     // today's date. Nothing is saved until the user saves.
