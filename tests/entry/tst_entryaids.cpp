@@ -7,7 +7,7 @@
 #include "app/MDIForm1.h"
 #include "entry/frmCreate.h"
 #include "requisites/frmFirma.h"
-#include "tests/support/RunningProgram.h"
+#include "support/RunningProgram.h"
 
 #include <QAbstractItemView>
 #include <QDateEdit>
