@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QImage>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -93,35 +94,12 @@ bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
 // texts ("<NULL>" for NULL).
 QList<QStringList> queryRows(const QString &path, const QString &sql);
 
-// Runs action once dialog is shown modal by open() (which blocks until the
-// dialog closes) and has become the active window. A dialog the action left
-// open is closed afterwards with done(-1), and *leftOpen tells. Returns false
-// when the dialog never came up.
-template<typename D>
-bool whileOpen(D *dialog, const std::function<void()> &open, const std::function<void()> &action,
-               bool *leftOpen = nullptr)
-{
-    bool ran = false;
-    bool stillOpen = false;
-    WhenModal *watcher = whenModal<D>([&](D *shown) {
-        if (shown != dialog)
-            return;
-        ran = true;
-        if (QTest::qWaitForWindowActive(dialog))
-            action();
-        else
-            qWarning("the dialog did not become active");
-        if (dialog->isVisible()) {
-            stillOpen = true;
-            dialog->done(-1);
-        }
-    });
-    open();
-    delete watcher;
-    if (leftOpen)
-        *leftOpen = stillOpen;
-    return ran;
-}
+// Compares a drawn picture with the reference tests/NAME.png of the source
+// tree, allowing a few pixels of font smoothing; a line or box out of place,
+// a border of another width, a colour or a wrapped text changed all exceed
+// that. Returns what differs (the picture drawn is saved beside it), or an
+// empty string. With VEXA_UPDATE_PICTURES set it writes the reference.
+QString differsFromReference(const QImage &picture, const QString &name);
 
 // Triggers command and runs action on the modal dialog of type D it opens,
 // once that is active; a dialog the action left open is closed with
