@@ -3,6 +3,7 @@
 #include "app/MDIForm1.h"
 #include "app/StartUp.h"
 #include "document/Form1.h"
+#include "document/SheetFonts.h"
 #include "support/TestSupport.h"
 
 #include <QMdiSubWindow>
@@ -15,6 +16,13 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // Pictures independent of the system's fonts.
+        QVERIFY(SheetFonts::registerFonts());
+        QApplication::setFont(QFont(SheetFonts::sansFamily(), 9));
+    }
+
     // The pause comes before the document shows; the window opens maximized
     // on the folder's database, the document of design size inside it.
     void startUp()
@@ -33,6 +41,13 @@ private slots:
         QCOMPARE(main->documentWindow()->size(), QSize(779, 565));
         const QList<QSize> sizes = main->windowIcon().availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(32, 32)));
+        // Menu bar, toolbar, status bar and document as drawn, against a reference
+        // picture (VEXA_UPDATE_PICTURES=1 writes it anew).
+        main->showNormal();
+        main->resize(900, 640);
+        QCoreApplication::processEvents();
+        const QString fault = TestSupport::differsFromReference(main->grab().toImage(), "app/mainwindow");
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 
     // At any window size the document stays centred in the client area
