@@ -158,7 +158,7 @@ QString differsFromReference(const QImage &picture, const QString &name)
     for (int y = 0; y < drawn.height(); ++y)
         for (int x = 0; x < drawn.width(); ++x) {
             const QRgb a = drawn.pixel(x, y), b = reference.pixel(x, y);
-            differing += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > 96;
+            differing += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > 48;
         }
     const int allowed = 4 + drawn.width() * drawn.height() / 20000;
     if (differing <= allowed)
