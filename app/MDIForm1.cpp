@@ -101,7 +101,7 @@ MDIForm1::~MDIForm1() = default;
 
 void MDIForm1::createMenus()
 {
-    auto addItems = [this](QMenu *menu, std::initializer_list<MenuItem> items) {
+    auto addItems = [](QMenu *menu, std::initializer_list<MenuItem> items) {
         for (const MenuItem &item : items) {
             QAction *action = QString::fromUtf8(item.caption).isEmpty()
                     ? menu->addSeparator()

@@ -6,7 +6,7 @@
 #include "app/MDIForm1.h"
 #include "document/Form1.h"
 #include "entry/frmCreate.h"
-#include "tests/support/RunningProgram.h"
+#include "support/RunningProgram.h"
 
 #include <QDateEdit>
 #include <QLabel>
