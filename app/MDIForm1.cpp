@@ -321,6 +321,14 @@ void MDIForm1::mnuNew_Click()
     DialogKit::handBackKeyboard(&dialog);
 }
 
+void MDIForm1::openOrderEntryFrom(const OrderRecord &order)
+{
+    setStatusText(QStringLiteral("Заполнение"));
+    frmCreate dialog(m_database, *this, this);
+    dialog.fillFrom(order);
+    dialog.exec();
+}
+
 void MDIForm1::mnuArchive_Click()
 {
     setStatusText(QStringLiteral("Архив"));
