@@ -268,6 +268,8 @@ void frmArc::Command3_Click()
     m_model->removeRowid(m_selectedRowid);
     linesChanged();
     m_host.setStatusText(QStringLiteral("Удалено"));
+    if (!m_db.warningText().isEmpty())
+        DialogKit::show(this, DialogKit::warning(m_db.warningText()));
 }
 
 void frmArc::cmdCopy_Click()

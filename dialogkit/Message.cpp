@@ -67,6 +67,11 @@ Message failure(const QString &notDone, const QString &reason)
     return { QMessageBox::Critical, programName(), text, QString() };
 }
 
+Message warning(const QString &text)
+{
+    return { QMessageBox::Warning, programName(), text, QString() };
+}
+
 Message notice(const QString &text, const QString &title)
 {
     return { QMessageBox::NoIcon, title, text, QString() };

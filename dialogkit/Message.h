@@ -26,6 +26,9 @@ Message badInput(const QString &text);
 // the sentence saying what was not done and, after an empty line, why (the
 // store's text) when there is a reason.
 Message failure(const QString &notDone, const QString &reason = QString());
+// Something was done, but with a worry (the disk's error after the change
+// reached the file): the warning icon, the program's name as the title.
+Message warning(const QString &text);
 // Something was done, or a word from the program: no icon.
 Message notice(const QString &text, const QString &title = programName());
 

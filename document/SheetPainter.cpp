@@ -2,6 +2,7 @@
 
 #include "document/SheetFonts.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
 #include <QTextLayout>
@@ -114,6 +115,20 @@ Setting settingFor(const Text &t, const QString &text)
     return { widestFitting(t, text, CondenseFloor, true), true };
 }
 
+QString visiblePart(const Text &t, const QString &text)
+{
+    if (t.field == Field::AmountInWords)
+        return text;
+    const QFontMetricsF metrics(stretched(t, CondenseFloor));
+    qreal narrowest = metrics.height() / 8;
+    for (const QChar c : QStringLiteral(" .,'|il1"))
+        narrowest = qMin(narrowest, metrics.horizontalAdvance(c));
+    const qint64 perLine = qint64(t.width / qMax<qreal>(narrowest, 1.0)) + 1;
+    const qint64 lines = qint64(t.height / qMax<qreal>(metrics.lineSpacing(), 1.0)) + 1;
+    const qint64 most = 4 * perLine * lines;
+    return text.size() > most ? text.left(most) : text;
+}
+
 void paint(QPainter &painter, const SheetFields &fields)
 {
     painter.save();
@@ -139,7 +154,7 @@ void paint(QPainter &painter, const SheetFields &fields)
     for (const Text &t : texts()) {
         const QString text = t.field == Field::None ? t.text : fields.text(t.field);
         if (!text.isEmpty())
-            drawText(painter, t, text);
+            drawText(painter, t, visiblePart(t, text));
     }
     painter.restore();
 }

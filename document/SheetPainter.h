@@ -42,4 +42,13 @@ struct Setting
 // words always stays whole on its one line, condensed as far as it needs.
 Setting settingFor(const Text &element, const QString &text);
 
+// The most of a text its box can ever show, handed to layout instead of the
+// whole: layout takes time in the text's length (several layouts a paint,
+// to find the stretch), and a purpose of a megabyte would hold up every
+// repaint. A line shows at most the box's width over the narrowest glyph's,
+// condensed as far as it goes, the box at most its height over the line
+// spacing; four times that leaves room for blanks at line ends, which take
+// no width. The amount in words, made by the program, is never long.
+QString visiblePart(const Text &element, const QString &text);
+
 } // namespace Sheet

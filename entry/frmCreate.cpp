@@ -3,9 +3,11 @@
 #include "dialogkit/Controls.h"
 #include "dialogkit/DialogKit.h"
 #include "dialogkit/Message.h"
+#include "document/CheckNote.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
+#include "entry/RecipientPicker.h"
 #include "store/Database.h"
 
 #include <QDateEdit>
@@ -13,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 namespace {
 
@@ -120,6 +123,8 @@ frmCreate::frmCreate(Database &db, DocumentHost &host, QWidget *parent)
     setSizeGripEnabled(false);
 
     buildControls();
+    CheckNote::attachRequisites(Text4, Text9, Text6);
+    new RecipientPicker(m_db, { Text3, Text4, Text5, Text9, Text6 }, this);
     Form_Load();
 }
 
@@ -150,6 +155,8 @@ void frmCreate::buildControls()
     Text9 = control<QLineEdit>(this, "Text9");
     Text6 = control<QLineEdit>(this, "Text6");
     Text8 = control<QPlainTextEdit>(this, "Text8");
+    // Chosen before the changed text is laid out (contentsChange comes first).
+    connect(Text8->document(), &QTextDocument::contentsChange, this, &frmCreate::choosePurposeWrap);
 
     const struct
     {
@@ -183,9 +190,29 @@ void frmCreate::Form_Load()
 {
     // Each step goes on when the one before failed; the number then stays "0".
     qint64 count = 0;
-    if (m_db.countOrders(&count))
-        Text1->setText(QString::number(count + 1));
+    qint64 largest = 0;
+    if (m_db.countOrders(&count)) {
+        m_db.largestNumber(&largest); // unread, the count alone proposes
+        Text1->setText(QString::number(proposedNumber(count, largest)));
+    }
     DTPicker1->setDate(QDate::currentDate());
+}
+
+qint64 frmCreate::proposedNumber(qint64 count, qint64 largest)
+{
+    // The count alone repeats a stored number once a row has been deleted.
+    return qMax(count + 1, largest + 1);
+}
+
+void frmCreate::fillFrom(const OrderRecord &o)
+{
+    Text2->setText(o.suma);
+    Text3->setText(o.oderz);
+    Text4->setText(o.idoderz);
+    Text5->setText(o.bank);
+    Text9->setText(o.idbank);
+    Text6->setText(o.kredit);
+    Text8->setPlainText(o.oznaka);
 }
 
 OrderRecord frmCreate::order() const
@@ -209,17 +236,6 @@ OrderRecord frmCreate::order() const
     return o;
 }
 
-void frmCreate::fillFrom(const OrderRecord &o)
-{
-    Text2->setText(o.suma);
-    Text3->setText(o.oderz);
-    Text4->setText(o.idoderz);
-    Text5->setText(o.bank);
-    Text9->setText(o.idbank);
-    Text6->setText(o.kredit);
-    Text8->setPlainText(o.oznaka);
-}
-
 void frmCreate::showInputError(const QString &text)
 {
     DialogKit::show(this, DialogKit::badInput(text));
@@ -239,6 +255,30 @@ bool frmCreate::nothingMissing()
     if (missing)
         showInputError(QString::fromUtf8(MissingValue));
     return !missing;
+}
+
+// The box wraps between words, and a word wider than a line anywhere. For a
+// pasted word of some hundred kilobytes Qt first looks for a break between
+// words at every line, which takes it many seconds; told to wrap anywhere
+// it takes a fraction of one, and that word's lines are the same. So the
+// purpose wraps anywhere only while it holds such a word.
+void frmCreate::choosePurposeWrap()
+{
+    constexpr int LongestWrappedWord = 500;
+    const QString text = Text8->document()->toRawText();
+    int run = 0;
+    bool longWord = false;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWrappedWord) {
+            longWord = true;
+            break;
+        }
+    }
+    const QTextOption::WrapMode mode = longWord ? QTextOption::WrapAnywhere
+                                                : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (Text8->wordWrapMode() != mode)
+        Text8->setWordWrapMode(mode);
 }
 
 void frmCreate::clearBoxes()
@@ -313,4 +353,6 @@ void frmCreate::Command3_Click()
     }
     m_host.setStatusText(QStringLiteral("Сохранено"));
     DialogKit::show(this, DialogKit::notice(QString::fromUtf8(Saved)));
+    if (!m_db.warningText().isEmpty())
+        DialogKit::show(this, DialogKit::warning(m_db.warningText()));
 }

@@ -44,9 +44,14 @@ public:
     // The order as the dialog holds it: the number label, the seven boxes
     // exactly as typed and the picker's date as dd.mm.yyyy.
     OrderRecord order() const;
-    // Fills the boxes from another order: amount, recipient and purpose.
-    // The number and the date stay the new order's own.
-    void fillFrom(const OrderRecord &order);
+
+    // The number proposed for a new order: the archive's row count plus
+    // one, or the largest stored number plus one when that is larger.
+    static qint64 proposedNumber(qint64 count, qint64 largest);
+
+    // Puts an order's amount, recipient and purpose into the boxes, as a
+    // copy to be edited; the number and the date stay as proposed.
+    void fillFrom(const OrderRecord &o);
 
 public slots:
     void Form_Load();
@@ -64,6 +69,7 @@ private:
     // Something was not done, and why.
     void showFailure(const QString &notDone, const QString &reason = QString());
     void clearBoxes();
+    void choosePurposeWrap();
 
     Database &m_db;
     DocumentHost &m_host;

@@ -5,8 +5,12 @@
 #include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -20,22 +24,33 @@ std::pair<quint64, quint64> fileId(const QString &path)
     return { quint64(st.st_dev), quint64(st.st_ino) };
 }
 
-// What an engine failure means for the user, in a sentence.
-QString sentenceFor(int code)
+constexpr const char *DiskFull = "Нет места на диске для базы данных.";
+constexpr const char *RestoreCopy = "Восстановите файл из резервной копии: в повреждённый файл программа ничего не записывает.";
+
+// SQLite keeps the full path of the file and of its journal ("-journal"
+// added) in buffers of 512 bytes.
+constexpr int LongestPathBytes = 512 - 8;
+
+// What an engine failure means for the user, in a sentence. systemErrno:
+// the error of the system call that failed, when there was one.
+QString sentenceFor(int code, int systemErrno)
 {
+    // A file that may not grow (ulimit -f: EFBIG) is a full disk to the user.
+    if ((code & 0xff) == SQLITE_IOERR && (systemErrno == EFBIG || systemErrno == ENOSPC))
+        return QString::fromUtf8(DiskFull);
     switch (code & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return QStringLiteral("База данных занята другой программой.");
     case SQLITE_FULL:
-        return QStringLiteral("Нет места на диске для базы данных.");
+        return QString::fromUtf8(DiskFull);
     case SQLITE_READONLY:
     case SQLITE_PERM:
         return QStringLiteral("Нет права на запись в файл базы данных.");
     case SQLITE_CANTOPEN:
         return QStringLiteral("Файл базы данных не открывается.");
     case SQLITE_CORRUPT:
-        return QStringLiteral("Файл базы данных повреждён.");
+        return QStringLiteral("Файл базы данных повреждён. ") + QString::fromUtf8(RestoreCopy);
     case SQLITE_NOTADB:
         return QStringLiteral("Файл не является базой данных.");
     case SQLITE_IOERR:
@@ -49,6 +64,18 @@ QString sentenceFor(int code)
     default:
         return QStringLiteral("Ошибка базы данных.");
     }
+}
+
+// Whether a write may have failed because the file would pass the
+// system's file-size limit (ulimit -f): the engine reports only a failed
+// write, and the errno (EFBIG) is gone by then.
+bool nearFileSizeLimit(const QString &path)
+{
+    rlimit limit;
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return false;
+    const qint64 room = 2 * 65536; // a page of the largest size, and the journal's own
+    return QFileInfo(path).size() + room >= qint64(limit.rlim_cur);
 }
 
 // The busy wait: another copy of the program or another program holds the
@@ -116,7 +143,9 @@ bool Database::engineFailure(const QString &what)
     if (!m_db)
         return fail(what.isEmpty() ? QStringLiteral("База данных не открыта.") : what);
     const int code = sqlite3_extended_errcode(m_db);
-    QString text = what.isEmpty() ? sentenceFor(code) : what;
+    QString text = what.isEmpty() ? sentenceFor(code, sqlite3_system_errno(m_db)) : what;
+    if (what.isEmpty() && code == SQLITE_IOERR_WRITE && nearFileSizeLimit(m_path))
+        text = QString::fromUtf8(DiskFull) + QStringLiteral(" Файл базы данных достиг предела размера файлов (ulimit -f).");
     const QString engine = QString::fromUtf8(sqlite3_errmsg(m_db)).trimmed();
     if (!engine.isEmpty() && code != SQLITE_OK)
         text += QLatin1Char('\n') + engine;
@@ -132,14 +161,25 @@ bool Database::execute(const char *sql)
     return s.done() || engineFailure(QString());
 }
 
-bool Database::open(const QString &path)
+// Every check that needs no engine: the path, the file and its folder. The
+// folder is taken from the path as given: Qt's absolute path would lose the
+// bytes of a folder name that is not UTF-8.
+bool Database::checkFileBeforeOpening()
 {
-    close();
-    m_path = path;
-    m_error.clear();
+    const QByteArray name = QFile::encodeName(m_path);
+    char resolved[PATH_MAX];
+    errno = 0;
+    const bool isResolved = ::realpath(name.constData(), resolved) != nullptr;
+    const QByteArray full = isResolved ? QByteArray(resolved) : name;
+    if (full.size() > LongestPathBytes || (!isResolved && errno == ENAMETOOLONG))
+        return fail(QStringLiteral("Путь к файлу базы данных слишком длинный: %1 байт, а SQLite открывает "
+                                   "файл только по пути не длиннее %2 байт. Перенесите папку программы "
+                                   "туда, где путь к ней короче.")
+                            .arg(full.size())
+                            .arg(LongestPathBytes));
 
-    const QFileInfo info(path);
-    const QFileInfo folder(info.absolutePath());
+    const QFileInfo info(m_path);
+    const QFileInfo folder(info.path());
     if (!info.exists() && folder.isDir() && !folder.isExecutable())
         return fail(QStringLiteral("Нет доступа к папке базы данных."));
     if (!info.exists())
@@ -155,19 +195,40 @@ bool Database::open(const QString &path)
     // Every change first writes a journal beside the file.
     if (!folder.isWritable())
         return fail(QStringLiteral("Нет права на запись в папку базы данных."));
+    return true;
+}
 
-    // mode=rw: the engine opens the file for reading and writing and never
-    // creates it. Other programs may hold it open at the same time.
-    QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
-    uri += QStringLiteral("?mode=rw");
-    const int rc = sqlite3_open_v2(uri.toUtf8().constData(), &m_db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+bool Database::open(const QString &path)
+{
+    close();
+    m_path = path;
+    m_error.clear();
+    m_warning.clear();
+    if (!checkFileBeforeOpening())
+        return false;
+    // Past a file-size limit (ulimit -f) the system kills a writer with
+    // SIGXFSZ; ignored, the write fails with EFBIG and the save is told
+    // as failed, like one on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    // A plain file name, not a URI: the bytes of the path go to the system
+    // as they are, whatever the folder's name holds. Without
+    // SQLITE_OPEN_CREATE the engine never creates the file; other programs
+    // may hold it open at the same time.
+    QByteArray name = QFile::encodeName(path);
+    if (!name.startsWith('/'))
+        name.prepend("./"); // never taken for a "file:" URI
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         engineFailure(QString());
         close();
         return false;
     }
     sqlite3_extended_result_codes(m_db, 1);
+    // The file may come from another program: its schema runs no functions
+    // and cannot be changed by a statement (SQLite's advice for such files).
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
 
     // SQLite quietly opens a write-protected file read-only.
     if (sqlite3_db_readonly(m_db, "main") != 0) {
@@ -176,7 +237,8 @@ bool Database::open(const QString &path)
     }
     sqlite3_busy_handler(m_db, waitForLock, &m_lockWait);
 
-    if (!checkTables()) {
+    // Nothing is written before these checks: a refused file stays as it was.
+    if (!checkIntegrity() || !checkTables()) {
         close();
         return false;
     }
@@ -194,8 +256,50 @@ bool Database::open(const QString &path)
         return false;
     }
 
-    m_fileId = fileId(info.absoluteFilePath());
+    m_fileId = fileId(path);
     return true;
+}
+
+// A damaged file opens without complaint and takes an order that is lost
+// afterwards. SQLite's quick check reads every page once and checks the
+// structure of each tree (not that indexes match their tables).
+bool Database::checkIntegrity()
+{
+    if (!execute("select count(*) from sqlite_master"))
+        return false;
+    Statement check(m_db, "PRAGMA quick_check(1)");
+    if (!check.prepared() || !check.row())
+        return engineFailure(QString());
+    const QString verdict = check.text(0);
+    if (verdict == QLatin1String("ok"))
+        return true;
+    return fail(QStringLiteral("Файл базы данных повреждён: проверка SQLite нашла ошибку. ")
+                + QString::fromUtf8(RestoreCopy) + QLatin1Char('\n') + verdict);
+}
+
+// firma and arc must be tables: a view (perhaps an endless one) in place of
+// one is refused before anything reads it. arc needs rowids, which tell
+// apart two orders that share a number.
+bool Database::checkTableKind(const char *table)
+{
+    const QString name = QString::fromLatin1(table);
+    Statement s(m_db, "select type from sqlite_master where name = ? collate nocase "
+                      "and type in ('table', 'view')");
+    if (!s.prepared())
+        return engineFailure(QString());
+    s.bindText(1, name);
+    if (!s.row())
+        return s.done() || engineFailure(QString()); // a missing table is told by its columns
+    if (s.text(0) != QLatin1String("table"))
+        return fail(QStringLiteral("%1 в базе данных не таблица, а представление (view): программа хранит "
+                                   "данные только в таблицах firma и arc.")
+                            .arg(name));
+    if (name != QLatin1String("arc") || Statement(m_db, "select rowid from main.arc limit 0").prepared())
+        return true;
+    if (!QString::fromUtf8(sqlite3_errmsg(m_db)).startsWith(QLatin1String("no such column")))
+        return engineFailure(QString()); // say, a virtual table of a module this engine lacks
+    return fail(QStringLiteral("Таблица arc объявлена WITHOUT ROWID: программа различает поручения "
+                               "с одинаковым номером по rowid, а в такой таблице его нет."));
 }
 
 bool Database::tableColumns(const char *table, int *columns)
@@ -213,7 +317,7 @@ bool Database::tableColumns(const char *table, int *columns)
 // A zero-byte or foreign file opens without complaint; the first read tells.
 bool Database::checkTables()
 {
-    if (!execute("select count(*) from sqlite_master"))
+    if (!checkTableKind("firma") || !checkTableKind("arc"))
         return false;
     int firmaColumns = 0;
     int arcColumns = 0;
@@ -239,11 +343,11 @@ bool Database::checkTables()
 bool Database::checkStillWritable()
 {
     const QFileInfo info(m_path);
-    if (fileId(info.absoluteFilePath()) != m_fileId)
+    if (fileId(m_path) != m_fileId)
         return fail(QStringLiteral("Файл базы данных удалён или заменён другим, пока программа работала."));
     if (!info.isWritable())
         return fail(QStringLiteral("Нет права на запись в файл базы данных."));
-    if (!QFileInfo(info.absolutePath()).isWritable())
+    if (!QFileInfo(info.path()).isWritable())
         return fail(QStringLiteral("Нет права на запись в папку базы данных."));
     return true;
 }
@@ -273,14 +377,31 @@ bool Database::readRequisites(Requisites *requisites, bool *found)
 
 bool Database::saveRequisites(const Requisites &r)
 {
+    m_warning.clear();
     if (!readyToChange())
         return false;
+    bool ran = false;
+    if (writeRequisites(r, &ran))
+        return true;
+    return ran && settleFailedChange([&](bool *inFile) {
+        Requisites stored;
+        bool found = false;
+        const bool read = readRequisites(&stored, &found);
+        *inFile = found && stored == r;
+        return read;
+    });
+}
+
+// *ran: a statement reached the engine (and may have changed the file).
+bool Database::writeRequisites(const Requisites &r, bool *ran)
+{
     const QString *values[] = { &r.firma, &r.kodfirma, &r.bank, &r.kodbank, &r.rsbank };
     Statement update(m_db, "update firma set firma=? ,kodfirma=? ,bank=? ,kodbank=? ,rsbank=?");
     if (!update.prepared())
         return engineFailure(QString());
     for (int i = 0; i < 5; ++i)
         update.bindText(i + 1, *values[i]);
+    *ran = true;
     if (!update.run())
         return engineFailure(QString());
     if (sqlite3_changes(m_db) > 0)
@@ -303,19 +424,58 @@ bool Database::saveRequisites(const Requisites &r)
 
 bool Database::insertOrder(const OrderRecord &o)
 {
+    m_warning.clear();
     if (!readyToChange())
         return false;
-    Statement s(m_db, InsertOrder);
-    if (!s.prepared())
-        return engineFailure(QString());
-    const QString *values[] = { &o.id, &o.suma, &o.oderz, &o.idoderz, &o.bank,
-                                &o.idbank, &o.kredit, &o.oznaka, &o.datazap };
-    for (int i = 0; i < 9; ++i)
-        s.bindText(i + 1, *values[i]);
-    if (!s.run())
-        return engineFailure(QString());
-    if (sqlite3_changes(m_db) != 1)
-        return fail(QStringLiteral("Таблица arc не приняла строку поручения."));
+    sqlite3_set_last_insert_rowid(m_db, 0);
+    {
+        Statement s(m_db, InsertOrder);
+        if (!s.prepared())
+            return engineFailure(QString());
+        const QString *values[] = { &o.id, &o.suma, &o.oderz, &o.idoderz, &o.bank,
+                                    &o.idbank, &o.kredit, &o.oznaka, &o.datazap };
+        for (int i = 0; i < 9; ++i)
+            s.bindText(i + 1, *values[i]);
+        if (s.run()) {
+            if (sqlite3_changes(m_db) != 1)
+                return fail(QStringLiteral("Таблица arc не приняла строку поручения."));
+            return true;
+        }
+        engineFailure(QString());
+    }
+    // Without a row number the row was never made.
+    const qint64 rowid = sqlite3_last_insert_rowid(m_db);
+    return rowid != 0 && settleFailedChange([&](bool *inFile) {
+        StoredOrder stored;
+        bool found = false;
+        const bool read = readOrder(rowid, &stored, &found);
+        *inFile = found && stored.order == o;
+        return read;
+    });
+}
+
+// A change statement failed. A lock, a constraint or a full disk stops it
+// before anything is kept; an I/O error may come after its commit (the
+// folder could not be synced once the journal was gone) or before (the
+// engine rolls back the journal left behind at the next read). A fresh read
+// tells which: what is in the file is reported saved, with the disk's
+// warning; what is not, not saved; never a guess.
+bool Database::settleFailedChange(const std::function<bool(bool *inFile)> &readBack)
+{
+    if ((sqlite3_extended_errcode(m_db) & 0xff) != SQLITE_IOERR)
+        return false;
+    const QString failure = m_error;
+    bool inFile = false;
+    if (!readBack(&inFile))
+        return fail(QStringLiteral("Неизвестно, записано ли изменение: после ошибки файл базы данных не "
+                                   "читается. Проверьте архив, прежде чем повторять.\n")
+                    + failure);
+    if (!inFile)
+        return fail(failure);
+    m_error.clear();
+    m_warning = QStringLiteral("Изменение записано в файл, но диск сообщил об ошибке: при сбое питания оно "
+                               "может пропасть. Сделайте резервную копию файла базы данных.\n")
+            + failure;
     return true;
 }
 
@@ -384,15 +544,26 @@ bool Database::readOrder(qint64 rowid, StoredOrder *order, bool *found)
 
 bool Database::deleteOrder(qint64 rowid)
 {
+    m_warning.clear();
     if (!readyToChange())
         return false;
-    Statement s(m_db, "delete from arc where rowid = ?");
-    if (!s.prepared())
-        return engineFailure(QString());
-    s.bindInt(1, rowid);
-    if (!s.run())
-        return engineFailure(QString());
-    if (sqlite3_changes(m_db) != 1)
-        return fail(QStringLiteral("Такого поручения в архиве уже нет: ничего не удалено."));
-    return true;
+    {
+        Statement s(m_db, "delete from arc where rowid = ?");
+        if (!s.prepared())
+            return engineFailure(QString());
+        s.bindInt(1, rowid);
+        if (s.run()) {
+            if (sqlite3_changes(m_db) != 1)
+                return fail(QStringLiteral("Такого поручения в архиве уже нет: ничего не удалено."));
+            return true;
+        }
+        engineFailure(QString());
+    }
+    return settleFailedChange([&](bool *inFile) {
+        StoredOrder stored;
+        bool found = true;
+        const bool read = readOrder(rowid, &stored, &found);
+        *inFile = !found;
+        return read;
+    });
 }

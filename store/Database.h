@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <utility>
 
 struct sqlite3;
@@ -30,7 +31,8 @@ public:
 
     // Opens an existing database file for reading and writing, shared with
     // other programs. Never creates the file. Refuses a file that is not a
-    // database holding both tables; errorText() then says why.
+    // database holding both tables, or is damaged; errorText() then says
+    // why, and nothing was written into the file.
     bool open(const QString &path);
     bool isOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }
@@ -38,6 +40,10 @@ public:
     // Why the last operation failed: a Russian sentence, then the engine's
     // own words on a second line when there are any.
     QString errorText() const { return m_error; }
+    // A change that succeeded although the disk reported an error (a folder
+    // that could not be synced after the commit): the row is in the file,
+    // and the user is told both. Empty after a clean change.
+    QString warningText() const { return m_warning; }
 
     // The requisites: the first firma row. *found is false (and *requisites
     // untouched) when the table has no row.
@@ -67,7 +73,12 @@ public:
 private:
     bool fail(const QString &text);
     void close();
+    bool checkFileBeforeOpening();
+    bool checkIntegrity();
+    bool checkTableKind(const char *table);
     bool checkTables();
+    bool writeRequisites(const Requisites &requisites, bool *ran);
+    bool settleFailedChange(const std::function<bool(bool *inFile)> &readBack);
     bool tableColumns(const char *table, int *columns);
     bool execute(const char *sql);
     // Every change starts here: the handle open, the file still the one
@@ -80,4 +91,5 @@ private:
     std::pair<quint64, quint64> m_fileId; // device and inode of the opened file
     QElapsedTimer m_lockWait;             // since when a statement waits for a lock
     QString m_error;
+    QString m_warning;
 };

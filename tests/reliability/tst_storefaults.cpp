@@ -6,9 +6,11 @@
 // The test program is its own second process: "--child [nobody] MODE DB ..."
 //   save DB FIRST COUNT   "ready", then COUNT orders from number FIRST (0:
 //                         until killed), "saved N" after each
-//   ops DB [pages]        "opened", then runs "insert ID", "update TEXT",
-//                         "delete ID" from stdin: "ok" or "failed<TAB>reason"
-//                         each; pages: the file may not grow (a full disk)
+//   ops DB [pages|fsize]  "opened", then runs "insert ID", "update TEXT",
+//                         "delete ID" from stdin: "ok", "ok<TAB>warning" or
+//                         "failed<TAB>reason" each; pages: the file may not
+//                         grow (a full disk); fsize: no file may grow, by the
+//                         system's file-size limit (ulimit -f)
 // nobody: a child started by root becomes nobody, so that permissions apply.
 // Whole windows on a failing file: tst_badinput; the program refusing a file
 // at start: tests/app.
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,7 +63,8 @@ int child(int argc, char *argv[])
         return 5;
     Database db;
     const auto report = [&](bool ok, const QString &line) {
-        say(ok ? line : "failed\t" + db.errorText().replace('\n', ' '));
+        const QString warning = db.warningText().replace('\n', ' ');
+        say(ok ? line + (warning.isEmpty() ? "" : "\t" + warning) : "failed\t" + db.errorText().replace('\n', ' '));
         return ok;
     };
     if (!report(db.open(args.value(1)), args.value(0) == "save" ? "ready" : "opened"))
@@ -82,6 +86,11 @@ int child(int argc, char *argv[])
         if (!counted || sqlite3_exec(db.handle(), limit.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
             return 4;
     }
+    if (args.value(2) == "fsize") {
+        const rlimit limit{ rlim_t(QFileInfo(args.value(1)).size()), RLIM_INFINITY };
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 4;
+    }
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, stdin)) {
         const QString line = QString::fromUtf8(buffer).trimmed(), value = line.section(' ', 1);
@@ -98,8 +107,10 @@ int child(int argc, char *argv[])
 struct Child
 {
     QProcess p;
-    bool start(const QStringList &args, bool asNobody = false)
+    bool start(const QStringList &args, bool asNobody = false,
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
+        p.setProcessEnvironment(environment);
         p.start(QCoreApplication::applicationFilePath(),
                 QStringList{ "--child" } + (asNobody ? QStringList{ "nobody" } : QStringList()) + args);
         return p.waitForStarted();
@@ -255,6 +266,94 @@ private slots:
                  qPrintable(again));
         for (Child &c : copies)
             QCOMPARE(c.finish(), 0);
+    }
+
+    // A system call fails at the end of a change, in the child that makes it:
+    // the folder's sync after the commit (the change is in the file: told
+    // done, with the disk's warning) or the journal's deletion (the next
+    // read rolls the change back: told not done). Either way what is told
+    // is what the file holds, so a second save never stores an order twice.
+    void faultAfterCommit_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("done");
+        const QStringList commands{ "insert 7", "delete 2", "update Змiнено" };
+        for (const QString &command : commands) {
+            QTest::addRow("folder sync fails: %s", qPrintable(command)) << "VEXA_FAIL_DIR_SYNC" << command << true;
+            QTest::addRow("journal deletion fails: %s", qPrintable(command)) << "VEXA_FAIL_JOURNAL_DELETE" << command << false;
+        }
+    }
+
+    void faultAfterCommit()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, command);
+        QFETCH(bool, done);
+        TestSupport::ProgramFolder folder;
+        const QString path = folder.databasePath();
+        QVERIFY(TestSupport::execSql(path, "insert into arc values (1, '1,00', 'a', 'b', 'c', 'd', 'e', 'f', '01.02.2026'),"
+                                           " (2, '2,00', 'a', 'b', 'c', 'd', 'e', 'f', '')"));
+        const QStringList before = contents(path);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_PRELOAD", VEXA_SYSCALL_FAULTS);
+        environment.insert("ASAN_OPTIONS", "verify_asan_link_order=0");
+        environment.insert(fault, "1");
+        Child child;
+        QVERIFY(child.start({ "ops", path }, false, environment));
+        QCOMPARE(child.line(), QString("opened"));
+        child.send(command);
+        const QString answer = child.line();
+        QCOMPARE(child.finish(), 0);
+
+        if (done)
+            QVERIFY2(answer.startsWith("ok\t") && answer.contains("диск сообщил об ошибке"), qPrintable(answer));
+        else
+            QVERIFY2(answer.startsWith("failed\t") && answer.contains("Ошибка чтения или записи"), qPrintable(answer));
+        const QStringList after = contents(path);
+        QCOMPARE(TestSupport::queryRows(path, "pragma integrity_check"), (QList<QStringList>{ { "ok" } }));
+        QVERIFY(!QFileInfo::exists(path + "-journal"));
+        if (!done) {
+            QCOMPARE(after, before);
+        } else if (command.startsWith("insert")) {
+            QCOMPARE(TestSupport::queryRows(path, "select * from arc where id = 7"), (QList<QStringList>{ orderFor(7) }));
+            QCOMPARE(after.size(), before.size() + 1);
+        } else if (command.startsWith("delete")) {
+            QCOMPARE(TestSupport::queryRows(path, "select count(*) from arc where id = 2"), (QList<QStringList>{ { "0" } }));
+            QCOMPARE(after.size(), before.size() - 1);
+        } else {
+            QCOMPARE(TestSupport::queryRows(path, "select firma from firma"), (QList<QStringList>{ { "Змiнено" } }));
+        }
+    }
+
+    // Past the system's file-size limit the save fails like one on a full
+    // disk; the program is not killed by SIGXFSZ, every order told saved is
+    // there and the file is sound.
+    void fileSizeLimit()
+    {
+        TestSupport::ProgramFolder folder;
+        const QString path = folder.databasePath();
+        Child child;
+        QVERIFY(child.start({ "ops", path, "fsize" }));
+        QCOMPARE(child.line(), QString("opened"));
+        QList<int> saved;
+        QString refusal;
+        for (int id = 1; id <= 60 && refusal.isEmpty(); ++id) {
+            child.send("insert " + QString::number(id + 200));
+            const QString answer = child.line();
+            if (answer == "ok")
+                saved << id + 200;
+            else
+                refusal = answer;
+        }
+        const int status = child.finish();
+        QVERIFY2(status == 0, qPrintable(QString("exit %1, %2").arg(status).arg(int(child.p.error()))));
+        QVERIFY2(refusal.startsWith("failed\t") && refusal.contains("Нет места на диске"), qPrintable(refusal));
+        QCOMPARE(TestSupport::queryRows(path, "pragma integrity_check"), (QList<QStringList>{ { "ok" } }));
+        QList<int> there;
+        for (const QStringList &row : TestSupport::queryRows(path, "select id from arc order by rowid"))
+            there << row[0].toInt();
+        QCOMPARE(there, saved);
     }
 
     // Two processes each save 500 orders into one file: all 1 000 are there,

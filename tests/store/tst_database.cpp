@@ -9,6 +9,9 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using TestSupport::ProgramFolder;
 
 class TestDatabase : public QObject
@@ -28,6 +31,7 @@ private slots:
     void foreignConflictRules_data();
     void foreignConflictRules();
     void requisitesIntoEmptyTable();
+    void opensFromOddFolders();
 };
 
 void TestDatabase::deliveredSchema()
@@ -103,6 +107,50 @@ void TestDatabase::refusesFiles_data()
     QTest::newRow("no arc") << "noarc" << "arc";
     QTest::newRow("short arc") << "shortarc" << "arc";
     QTest::newRow("folder") << "folder" << "папка";
+    // Damaged by bytes written where they do not belong: told as damaged,
+    // with what to do, and not a byte written into the file.
+    QTest::newRow("arc's root on the schema page") << "rootOnSchema" << "резервной копии";
+    QTest::newRow("arc's root on firma's page") << "rootOnFirma" << "повреждён";
+    QTest::newRow("a page counting a cell less") << "cellsShort" << "резервной копии";
+    QTest::newRow("a page counting a cell more") << "cellsOver" << "повреждён";
+    QTest::newRow("arc a view") << "arcView" << "представление";
+    QTest::newRow("arc an endless recursive view") << "endlessView" << "представление";
+    QTest::newRow("firma a view") << "firmaView" << "firma в базе данных не таблица";
+    QTest::newRow("arc without rowid") << "withoutRowid" << "WITHOUT ROWID";
+    QTest::newRow("path of 505 bytes") << "longPath" << "слишком длинный: 505 байт";
+    QTest::newRow("path of 4000 bytes, no file") << "hugePath" << "слишком длинный";
+}
+
+// The delivered database under path, with three orders, damaged as asked.
+static bool damagedDatabase(const QString &path, TestSupport::Damage damage)
+{
+    return DeliveredDatabase::create(path)
+            && TestSupport::execSql(path, "insert into arc values (1, '1,00', 'a', '', '', '', '', '', ''),"
+                                          " (2, '2,00', 'b', '', '', '', '', '', ''), (3, '3,00', 'c', '', '', '', '', '', '')")
+            && TestSupport::damageDatabase(path, damage);
+}
+
+// A folder under dir whose vexa.mdb has a path of length bytes, made of
+// nested folders (a name may not exceed 255 bytes); an empty path when
+// that cannot be made.
+static QString pathOfLength(const QString &dir, int length)
+{
+    QString folder = QFileInfo(dir).canonicalFilePath();
+    const int tail = int(QByteArrayLiteral("/vexa.mdb").size());
+    while (QFile::encodeName(folder).size() + tail < length) {
+        const int room = length - tail - int(QFile::encodeName(folder).size()) - 1;
+        folder += '/' + QString(qMin(room > 200 && room < 210 ? 100 : room, 200), 'd');
+    }
+    return QDir().mkpath(folder) ? folder + "/vexa.mdb" : QString();
+}
+
+// The delivered database moved to path: made beside it, the making could
+// not reach a path that long.
+static bool deliveredAt(const QString &path)
+{
+    QTemporaryDir making;
+    const QString made = making.filePath("vexa.mdb");
+    return DeliveredDatabase::create(made) && QFile::rename(made, path);
 }
 
 void TestDatabase::refusesFiles()
@@ -110,8 +158,37 @@ void TestDatabase::refusesFiles()
     QFETCH(QString, kind);
     QFETCH(QString, reason);
     QTemporaryDir dir;
-    const QString path = dir.filePath("vexa.mdb");
-    if (kind == "empty") {
+    QString path = dir.filePath("vexa.mdb");
+    const QString firma = "create table firma (n integer, firma text, kodfirma text, bank text, kodbank text, rsbank text);";
+    const QString arcColumns = "id, suma, oderz, idoderz, bank, idbank, kredit, oznaka, datazap";
+    if (kind == "longPath" || kind == "hugePath") {
+        path = pathOfLength(dir.path(), kind == "longPath" ? 505 : 4000);
+        QVERIFY(!path.isEmpty() && QFile::encodeName(path).size() == (kind == "longPath" ? 505 : 4000));
+        if (kind == "longPath")
+            QVERIFY(deliveredAt(path));
+    } else if (kind == "rootOnSchema") {
+        QVERIFY(damagedDatabase(path, TestSupport::Damage::RootOnSchemaPage));
+    } else if (kind == "rootOnFirma") {
+        QVERIFY(damagedDatabase(path, TestSupport::Damage::RootOnFirmaPage));
+    } else if (kind == "cellsShort") {
+        QVERIFY(damagedDatabase(path, TestSupport::Damage::CellCountShort));
+    } else if (kind == "cellsOver") {
+        QVERIFY(damagedDatabase(path, TestSupport::Damage::CellCountOver));
+    } else if (kind == "arcView") {
+        QVERIFY(TestSupport::writeSqlite(path, firma + "create view arc as select 1 as " + arcColumns.split(", ").join(", 1 as ")));
+    } else if (kind == "endlessView") {
+        QVERIFY(TestSupport::writeSqlite(path, firma + "create view arc (" + arcColumns + ") as with recursive n(i) as "
+                                               "(select 1 union all select i + 1 from n) "
+                                               "select i, '', '', '', '', '', '', '', '' from n"));
+    } else if (kind == "firmaView") {
+        QVERIFY(TestSupport::writeSqlite(path, "create table arc (" + arcColumns + ");"
+                                               "create view firma as select 1 as n, '' as firma, '' as kodfirma,"
+                                               " '' as bank, '' as kodbank, '' as rsbank"));
+    } else if (kind == "withoutRowid") {
+        QVERIFY(TestSupport::writeSqlite(path, firma + "create table arc (id integer primary key, suma text, oderz text,"
+                                               " idoderz text, bank text, idbank text, kredit text, oznaka text,"
+                                               " datazap text) without rowid"));
+    } else if (kind == "empty") {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
     } else if (kind == "text") {
@@ -159,6 +236,7 @@ void TestDatabase::refusesFiles()
     }
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),
              kind == "missing" ? 0 : 1);
+    QVERIFY(!QFileInfo::exists(path + "-journal"));
 }
 
 void TestDatabase::valuesRoundTrip_data()
@@ -348,6 +426,48 @@ void TestDatabase::requisitesIntoEmptyTable()
     QVERIFY(db.readRequisites(&r, &found));
     QVERIFY(found);
     QCOMPARE(r, saved);
+}
+
+// A folder whose name is not UTF-8, reached from inside it (such a name
+// does not survive as a QString), folders whose names look like URI parts,
+// and a path of 504 bytes, the longest SQLite takes: the file opens, and an
+// order is saved, read and deleted, in that file and no other.
+void TestDatabase::opensFromOddFolders()
+{
+    QTemporaryDir dir;
+    const QByteArray odd = QFile::encodeName(dir.path()) + "/\xd0\xbc\xff\xfe'x%41";
+    QVERIFY(::mkdir(odd.constData(), 0755) == 0);
+    QVERIFY(DeliveredDatabase::create(dir.filePath("vexa.mdb")));
+    QVERIFY(::rename(QFile::encodeName(dir.filePath("vexa.mdb")).constData(), (odd + "/vexa.mdb").constData()) == 0);
+    const QString longest = pathOfLength(dir.path(), 504);
+    QVERIFY(deliveredAt(longest));
+    QStringList paths{ "vexa.mdb", longest };
+    for (const char *name : { "a%41b", "x?mode=ro#y", "м'ята 100%", "file:x" }) {
+        const QString folder = dir.filePath(QString::fromUtf8(name));
+        QVERIFY(QDir().mkdir(folder) && DeliveredDatabase::create(folder + "/vexa.mdb"));
+        paths << folder + "/vexa.mdb";
+    }
+
+    const QString startedIn = QDir::currentPath();
+    const auto goBack = qScopeGuard([&] {
+        QDir::setCurrent(startedIn);
+        ::unlink((odd + "/vexa.mdb").constData()); // beyond Qt's reach: the name is not UTF-8
+        ::rmdir(odd.constData());
+    });
+    QVERIFY(::chdir(odd.constData()) == 0);
+    for (const QString &path : paths) {
+        Database db;
+        QVERIFY2(db.open(path), qPrintable(path + ": " + db.errorText()));
+        QVERIFY2(db.insertOrder(numbered("1", "a")), qPrintable(db.errorText()));
+        QVector<StoredOrder> all;
+        QVERIFY(db.readOrders(&all) && all.size() == 1 && all.first().order.oderz == "a");
+        QVERIFY2(db.deleteOrder(all.first().rowid), qPrintable(db.errorText()));
+        QCOMPARE(names(db), QStringList());
+        QVERIFY(db.insertOrder(numbered("2", path)));
+    }
+    for (const QString &path : paths)
+        QCOMPARE(TestSupport::queryRows(path, "select oderz from arc"), (QList<QStringList>{ { path } }));
+    QVERIFY(QFileInfo::exists("vexa.mdb"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

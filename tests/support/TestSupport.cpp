@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -99,7 +101,85 @@ bool withConnection(const QString &path, F f)
     return ok;
 }
 
+// The file format's variable-length integer at data[*at]; moves *at past it.
+quint64 readVarint(const QByteArray &data, int *at)
+{
+    quint64 value = 0;
+    for (int i = 0; i < 9; ++i) {
+        const auto byte = quint8(data[(*at)++]);
+        if (i == 8)
+            return (value << 8) | byte;
+        value = (value << 7) | (byte & 0x7f);
+        if (!(byte & 0x80))
+            break;
+    }
+    return value;
+}
+
+// Bytes a record value of this serial type takes.
+int serialSize(quint64 type)
+{
+    static const int integerSizes[] = { 0, 1, 2, 3, 4, 6, 8, 8, 0, 0 };
+    return type >= 12 ? int((type - 12) / 2) : integerSizes[qMin<quint64>(type, 9)];
+}
+
+int bigEndian16(const QByteArray &data, int at)
+{
+    return (quint8(data[at]) << 8) | quint8(data[at + 1]);
+}
+
+// The offset in the file of the byte holding a table's root page number, in
+// its schema row on page 1 (a leaf: the schema is small); -1 when none.
+int rootPageByte(const QByteArray &file, const QByteArray &table)
+{
+    const int cells = bigEndian16(file, 103);
+    for (int c = 0; c < cells; ++c) {
+        int at = bigEndian16(file, 108 + 2 * c);
+        readVarint(file, &at); // payload size
+        readVarint(file, &at); // rowid
+        const int headerStart = at;
+        const int headerSize = int(readVarint(file, &at));
+        quint64 types[5];
+        for (quint64 &t : types)
+            t = readVarint(file, &at);
+        int body = headerStart + headerSize;
+        const int nameAt = body + serialSize(types[0]);
+        const QByteArray name = file.mid(nameAt, serialSize(types[1]));
+        const int rootAt = nameAt + serialSize(types[1]) + serialSize(types[2]);
+        if (name == table && types[3] == 1)
+            return rootAt;
+    }
+    return -1;
+}
+
 } // namespace
+
+bool damageDatabase(const QString &path, Damage damage)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray file = f.readAll();
+    if (file.size() < 512 || quint8(file[100]) != 0x0d)
+        return false;
+    const int pageSize = bigEndian16(file, 16) == 1 ? 65536 : bigEndian16(file, 16);
+    const int rootByte = rootPageByte(file, "arc"), firmaRootByte = rootPageByte(file, "firma");
+    if (rootByte < 0 || firmaRootByte < 0)
+        return false;
+    if (damage == Damage::RootOnSchemaPage) {
+        file[rootByte] = 1;
+    } else if (damage == Damage::RootOnFirmaPage) {
+        file[rootByte] = file[firmaRootByte];
+    } else {
+        const qint64 page = qint64(quint8(file[rootByte]) - 1) * pageSize;
+        if (page + pageSize > file.size() || quint8(file[page]) != 0x0d)
+            return false;
+        const int cells = bigEndian16(file, int(page) + 3) + (damage == Damage::CellCountOver ? 1 : -1);
+        file[page + 3] = char(cells >> 8);
+        file[page + 4] = char(cells & 0xff);
+    }
+    return f.seek(0) && f.write(file) == file.size() && f.flush();
+}
 
 bool writeSqlite(const QString &path, const QString &sql)
 {
@@ -142,6 +222,29 @@ QList<QStringList> queryRows(const QString &path, const QString &sql)
         return true;
     });
     return rows;
+}
+
+QString differsFromReference(const QImage &picture, const QString &name)
+{
+    const QString path = qEnvironmentVariable("VEXA_SOURCE_DIR") + "/tests/" + name + ".png";
+    const QImage drawn = picture.convertToFormat(QImage::Format_RGB32);
+    if (qEnvironmentVariableIsSet("VEXA_UPDATE_PICTURES"))
+        return drawn.save(path) ? QString() : "cannot write " + path;
+    const QImage reference = QImage(path).convertToFormat(QImage::Format_RGB32);
+    if (reference.size() != drawn.size())
+        return "the reference " + path + " is missing or of another size";
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb a = drawn.pixel(x, y), b = reference.pixel(x, y);
+            differing += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > 48;
+        }
+    const int allowed = 4 + drawn.width() * drawn.height() / 20000;
+    if (differing <= allowed)
+        return QString();
+    const QString seen = QDir::temp().filePath(QString(name).replace('/', '-') + "-drawn.png");
+    drawn.save(seen);
+    return QStringLiteral("%1 pixels differ from %2 (%3 may); drawn: %4").arg(differing).arg(path).arg(allowed).arg(seen);
 }
 
 } // namespace TestSupport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QImage>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -87,11 +88,28 @@ WhenModal *whenModal(std::function<void(T *)> action, QObject *owner = nullptr)
 
 // Makes a SQLite file at path by running sql; for foreign or damaged files.
 bool writeSqlite(const QString &path, const QString &sql);
+// Damages a SQLite file the way a failing disk or a careless program does,
+// by editing its bytes where the file format puts them:
+//   RootOnSchemaPage  arc's root page number in the schema made 1 (the
+//                     schema's own page)
+//   RootOnFirmaPage   arc's root page number made firma's: two tables on
+//                     one tree
+//   CellCountShort    arc's root page (a leaf) counts one cell less
+//   CellCountOver     arc's root page (a leaf) counts one cell more
+enum class Damage { RootOnSchemaPage, RootOnFirmaPage, CellCountShort, CellCountOver };
+bool damageDatabase(const QString &path, Damage damage);
 // Runs sql on an existing file through a separate connection.
 bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
 // The rows of a query through a separate connection, each row as its columns'
 // texts ("<NULL>" for NULL).
 QList<QStringList> queryRows(const QString &path, const QString &sql);
+
+// Compares a drawn picture with the reference tests/NAME.png of the source
+// tree, allowing a few pixels of font smoothing; a line or box out of place,
+// a border of another width, a colour or a wrapped text changed all exceed
+// that. Returns what differs (the picture drawn is saved beside it), or an
+// empty string. With VEXA_UPDATE_PICTURES set it writes the reference.
+QString differsFromReference(const QImage &picture, const QString &name);
 
 // Triggers command and runs action on the modal dialog of type D it opens,
 // once that is active; a dialog the action left open is closed with
