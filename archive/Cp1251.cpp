@@ -1,61 +1,61 @@
 #include "archive/Cp1251.h"
 
-#include <cerrno>
-#include <iconv.h>
+#include <unicode/ucnv.h>
+#include <unicode/utf16.h>
 
 namespace {
 
-// One converter per call: iconv keeps shift state, and the program converts
-// a file at a time, so opening it is not worth keeping.
+// ICU's converter for Windows-1251, stopping at each character the code page
+// lacks so that the caller decides what to write.
 class Converter
 {
 public:
-    Converter() : m_cd(::iconv_open("WINDOWS-1251", "UTF-8")) {}
-    ~Converter()
+    Converter()
     {
-        if (valid())
-            ::iconv_close(m_cd);
+        UErrorCode status = U_ZERO_ERROR;
+        m_cv = ucnv_open("windows-1251", &status);
+        if (U_SUCCESS(status))
+            ucnv_setFromUCallBack(m_cv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        if (U_FAILURE(status)) {
+            ucnv_close(m_cv);
+            m_cv = nullptr;
+        }
     }
+    ~Converter() { ucnv_close(m_cv); }
     Converter(const Converter &) = delete;
     Converter &operator=(const Converter &) = delete;
 
-    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    bool valid() const { return m_cv != nullptr; }
 
-    // Converts as much of [*in, *in + *left) as it can and appends it to out;
-    // returns errno of the stop (0 when all was converted).
-    int convert(const char **in, size_t *left, QByteArray &out)
+    // Converts from *source on, appending to out, until the end (returns 0)
+    // or a character the code page lacks (returns it, *source past it).
+    char32_t convert(const UChar **source, const UChar *end, QByteArray &out)
     {
-        while (*left > 0) {
+        for (;;) {
             const qsizetype start = out.size();
-            out.resize(start + qsizetype(*left) + 16);
-            char *to = out.data() + start;
-            size_t room = size_t(out.size() - start);
-            const size_t rc = ::iconv(m_cd, const_cast<char **>(in), left, &to, &room);
-            const int error = rc == size_t(-1) ? errno : 0;
-            out.resize(to - out.constData());
-            if (error != 0 && error != E2BIG)
-                return error;
+            out.resize(start + (end - *source) + 16);
+            char *target = out.data() + start;
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_fromUnicode(m_cv, &target, out.data() + out.size(), source, end, nullptr, true, &status);
+            out.resize(target - out.constData());
+            if (status == U_BUFFER_OVERFLOW_ERROR)
+                continue;
+            if (U_SUCCESS(status))
+                return 0;
+            UChar bad[4];
+            int8_t length = 4;
+            UErrorCode ignored = U_ZERO_ERROR;
+            ucnv_getInvalidUChars(m_cv, bad, &length, &ignored);
+            ucnv_resetFromUnicode(m_cv);
+            if (length == 2 && U16_IS_LEAD(bad[0]) && U16_IS_TRAIL(bad[1]))
+                return U16_GET_SUPPLEMENTARY(bad[0], bad[1]);
+            return length >= 1 && bad[0] != 0 ? char32_t(bad[0]) : char32_t(0xFFFD);
         }
-        return 0;
     }
 
 private:
-    iconv_t m_cd;
+    UConverter *m_cv = nullptr;
 };
-
-// The code point of the UTF-8 sequence at in, and its length in *length.
-char32_t decodeUtf8(const char *in, size_t left, size_t *length)
-{
-    const auto byte = [&](size_t i) { return char32_t(static_cast<unsigned char>(in[i])); };
-    const char32_t first = byte(0);
-    size_t n = first < 0x80 ? 1 : first < 0xE0 ? 2 : first < 0xF0 ? 3 : 4;
-    n = qMin(n, left);
-    char32_t c = n == 1 ? first : first & (0xFF >> (n + 1));
-    for (size_t i = 1; i < n; ++i)
-        c = (c << 6) | (byte(i) & 0x3F);
-    *length = n;
-    return c;
-}
 
 // What a character Windows-1251 lacks is written as.
 QString nearestForm(char32_t c)
@@ -93,12 +93,9 @@ namespace Cp1251 {
 bool encodeExact(const QString &text, QByteArray *bytes)
 {
     Converter converter;
-    const QByteArray utf8 = text.toUtf8();
-    const char *in = utf8.constData();
-    size_t left = size_t(utf8.size());
+    const UChar *source = reinterpret_cast<const UChar *>(text.utf16());
     QByteArray out;
-    out.reserve(utf8.size());
-    if (!converter.valid() || converter.convert(&in, &left, out) != 0)
+    if (!converter.valid() || converter.convert(&source, source + text.size(), out) != 0)
         return false;
     *bytes = out;
     return true;
@@ -107,21 +104,19 @@ bool encodeExact(const QString &text, QByteArray *bytes)
 QByteArray encodeNearest(const QString &text, int *replaced)
 {
     Converter converter;
-    const QByteArray utf8 = text.toUtf8();
-    const char *in = utf8.constData();
-    size_t left = size_t(utf8.size());
+    const UChar *source = reinterpret_cast<const UChar *>(text.utf16());
+    const UChar *end = source + text.size();
     QByteArray out;
-    out.reserve(utf8.size());
+    out.reserve(text.size());
     int changed = 0;
-    while (converter.valid() && converter.convert(&in, &left, out) == EILSEQ && left > 0) {
-        size_t length = 0;
-        const char32_t c = decodeUtf8(in, left, &length);
+    while (converter.valid()) {
+        const char32_t c = converter.convert(&source, end, out);
+        if (c == 0)
+            break;
         QByteArray form;
         if (!encodeExact(nearestForm(c), &form))
             form = "?";
         out += form;
-        in += length;
-        left -= length;
         ++changed;
     }
     if (replaced)

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Windows-1251, the code page of Ukrainian bank clients, through glibc's
-// iconv. Two ways of writing: exactly (for a payment code, whose text must
+// Windows-1251, the code page of Ukrainian bank clients, through ICU's
+// converters. Two ways of writing: exactly (for a payment code, whose text must
 // reach the bank unchanged) or in the nearest form (for an exchange file,
 // where a letter the code page lacks becomes the one it looks like).
 namespace Cp1251 {

@@ -19,13 +19,23 @@ QString pointAmount(const QString &amount)
 }
 
 // The exchange text is line by line: a value is kept on its one line.
-QString oneLine(const QString &value)
+// Most values hold no line break, and they are copied as they are: this
+// runs for every key of every order.
+void appendKey(QString &text, QStringView name, const QString &value)
 {
-    QString line = value;
-    line.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    line.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return line.trimmed();
+    text += name;
+    text += QLatin1Char('=');
+    const QString trimmed = value.trimmed();
+    if (trimmed.contains(QLatin1Char('\n')) || trimmed.contains(QLatin1Char('\r'))) {
+        QString line = trimmed;
+        line.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        text += line;
+    } else {
+        text += trimmed;
+    }
+    text += QLatin1String("\r\n");
 }
 
 struct Document
@@ -36,30 +46,28 @@ struct Document
 
 void appendDocument(QString &text, const Document &d)
 {
-    const auto key = [&](const char *name, const QString &value) {
-        text += QString::fromUtf8(name) + QLatin1Char('=') + oneLine(value) + QLatin1String("\r\n");
-    };
+    const auto key = [&](QStringView name, const QString &value) { appendKey(text, name, value); };
     const OrderRecord &o = d.order;
     const Requisites &p = d.payer;
-    key("СекцияДокумент", QStringLiteral("Платежное поручение"));
-    key("Номер", o.id);
-    key("Дата", o.datazap);
-    key("Сумма", pointAmount(o.suma));
-    key("ПлательщикСчет", p.rsbank);
-    key("Плательщик", p.firma);
-    key("ПлательщикОКПО", p.kodfirma);
-    key("Плательщик1", p.firma);
-    key("ПлательщикРасчСчет", p.rsbank);
-    key("ПлательщикБанк1", p.bank);
-    key("ПлательщикМФО", p.kodbank);
-    key("ПолучательСчет", o.kredit);
-    key("Получатель", o.oderz);
-    key("ПолучательОКПО", o.idoderz);
-    key("Получатель1", o.oderz);
-    key("ПолучательРасчСчет", o.kredit);
-    key("ПолучательБанк1", o.bank);
-    key("ПолучательМФО", o.idbank);
-    key("НазначениеПлатежа", o.oznaka);
+    key(u"СекцияДокумент", QStringLiteral("Платежное поручение"));
+    key(u"Номер", o.id);
+    key(u"Дата", o.datazap);
+    key(u"Сумма", pointAmount(o.suma));
+    key(u"ПлательщикСчет", p.rsbank);
+    key(u"Плательщик", p.firma);
+    key(u"ПлательщикОКПО", p.kodfirma);
+    key(u"Плательщик1", p.firma);
+    key(u"ПлательщикРасчСчет", p.rsbank);
+    key(u"ПлательщикБанк1", p.bank);
+    key(u"ПлательщикМФО", p.kodbank);
+    key(u"ПолучательСчет", o.kredit);
+    key(u"Получатель", o.oderz);
+    key(u"ПолучательОКПО", o.idoderz);
+    key(u"Получатель1", o.oderz);
+    key(u"ПолучательРасчСчет", o.kredit);
+    key(u"ПолучательБанк1", o.bank);
+    key(u"ПолучательМФО", o.idbank);
+    key(u"НазначениеПлатежа", o.oznaka);
     text += QStringLiteral("КонецДокумента\r\n");
 }
 
@@ -78,19 +86,17 @@ QString clientBankText(const QVector<const OrderRecord *> &orders, const Requisi
     QString text;
     text.reserve(orders.size() * 900 + 400);
     text += QLatin1String("1CClientBankExchange\r\n");
-    const auto key = [&](const char *name, const QString &value) {
-        text += QString::fromUtf8(name) + QLatin1Char('=') + oneLine(value) + QLatin1String("\r\n");
-    };
-    key("ВерсияФормата", QStringLiteral("1.02"));
-    key("Кодировка", QStringLiteral("Windows"));
-    key("Отправитель", QStringLiteral("Vexaron"));
-    key("Получатель", QString());
-    key("ДатаСоздания", created.toString(dateForm));
-    key("ВремяСоздания", created.toString(QStringLiteral("HH:mm:ss")));
-    key("ДатаНачала", first.toString(dateForm));
-    key("ДатаКонца", last.toString(dateForm));
-    key("РасчСчет", payer.rsbank);
-    key("Документ", QStringLiteral("Платежное поручение"));
+    const auto key = [&](QStringView name, const QString &value) { appendKey(text, name, value); };
+    key(u"ВерсияФормата", QStringLiteral("1.02"));
+    key(u"Кодировка", QStringLiteral("Windows"));
+    key(u"Отправитель", QStringLiteral("Vexaron"));
+    key(u"Получатель", QString());
+    key(u"ДатаСоздания", created.toString(dateForm));
+    key(u"ВремяСоздания", created.toString(QStringLiteral("HH:mm:ss")));
+    key(u"ДатаНачала", first.toString(dateForm));
+    key(u"ДатаКонца", last.toString(dateForm));
+    key(u"РасчСчет", payer.rsbank);
+    key(u"Документ", QStringLiteral("Платежное поручение"));
     for (const OrderRecord *o : orders)
         appendDocument(text, { *o, payer });
     text += QStringLiteral("КонецФайла\r\n");
