@@ -1,6 +1,7 @@
 #include "archive/frmArc.h"
 
 #include "archive/ArcModel.h"
+#include "archive/Handover.h"
 #include "document/DialogSupport.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
@@ -11,6 +12,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -145,9 +147,16 @@ void frmArc::buildControls()
     Command3 = button("Command3", QStringLiteral("Удалить"), twips(3195, 4905, 1185, 375),
                       &frmArc::Command3_Click);
 
+    Command4 = button("Command4", QStringLiteral("QR-код"), twips(90, 4905, 1185, 375),
+                      &frmArc::Command4_Click);
+    Command5 = button("Command5", QStringLiteral("Экспорт..."), twips(1365, 4905, 1185, 375),
+                      &frmArc::Command5_Click);
+
     setTabOrder(Command1, Command2);
     setTabOrder(Command2, ListView1);
     setTabOrder(ListView1, Command3);
+    setTabOrder(Command3, Command4);
+    setTabOrder(Command4, Command5);
     Command1->setFocus();
 }
 
@@ -221,6 +230,40 @@ void frmArc::Command3_Click()
     }
     loadList();
     m_host.setStatusText(QStringLiteral("Удалено"));
+}
+
+OrderRecord frmArc::orderAt(int row) const
+{
+    const auto cell = [&](int column) { return m_model->text(row, column); };
+    return { cell(ArcModel::Id),     cell(ArcModel::Suma),   cell(ArcModel::Oderz),
+             cell(ArcModel::Idoderz), cell(ArcModel::Bank),  cell(ArcModel::Idbank),
+             cell(ArcModel::Kredit), cell(ArcModel::Oznaka), cell(ArcModel::Datazap) };
+}
+
+Requisites frmArc::payer()
+{
+    // Without a firma row the payer's keys stay empty; the orders still go.
+    Requisites requisites;
+    DocumentFill::readRequisites(m_db, &requisites);
+    return requisites;
+}
+
+void frmArc::Command4_Click()
+{
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        if (m_selectedRowid != 0 && m_model->rowid(row) == m_selectedRowid) {
+            Handover::showQrCode(this, orderAt(row), payer());
+            return;
+        }
+    QMessageBox::information(this, QStringLiteral("Vexaron"), QStringLiteral("Выберите поручение в списке."));
+}
+
+void frmArc::Command5_Click()
+{
+    QVector<OrderRecord> orders;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        orders << orderAt(row);
+    Handover::exportOrders(this, orders, payer());
 }
 
 void frmArc::showFailure(const QString &text)
