@@ -5,7 +5,7 @@ ArcModel::ArcModel(QObject *parent)
 {
 }
 
-void ArcModel::setRows(QVector<ResultRow> rows)
+void ArcModel::setRows(QVector<StoredOrder> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
@@ -29,12 +29,21 @@ int ArcModel::columnCount(const QModelIndex &parent) const
 
 QString ArcModel::text(int row, int column) const
 {
-    if (row < 0 || row >= m_rows.size() || column < 0)
+    if (row < 0 || row >= m_rows.size())
         return QString();
-    const ResultRow &r = m_rows.at(row);
-    if (column >= r.values.size() || r.isNull(column))
-        return QString();
-    return r.values.at(column);
+    const OrderRecord &o = m_rows.at(row).order;
+    switch (column) {
+    case Id: return o.id;
+    case Suma: return o.suma;
+    case Oderz: return o.oderz;
+    case Idoderz: return o.idoderz;
+    case Bank: return o.bank;
+    case Idbank: return o.idbank;
+    case Kredit: return o.kredit;
+    case Oznaka: return o.oznaka;
+    case Datazap: return o.datazap;
+    default: return QString();
+    }
 }
 
 qint64 ArcModel::rowid(int row) const

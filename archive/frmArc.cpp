@@ -6,7 +6,6 @@
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
-#include "document/Module1.h"
 #include "document/SheetFonts.h"
 #include "store/Database.h"
 
@@ -25,49 +24,6 @@ constexpr int Twips = 15; // twips to a screen pixel
 QRect twips(int left, int top, int width, int height)
 {
     return QRect(left / Twips, top / Twips, width / Twips, height / Twips);
-}
-
-using Sheet::Field;
-
-// The order fields of the stored row, each a step of its own: a NULL or
-// missing column leaves its field (and what is built from it) as it was.
-void writeOrderSteps(SheetFields &fields, const ResultSet &row)
-{
-    OrderRecord order;
-    if (Database::orderFromRow(row, &order)) {
-        DocumentFill::writeOrder(fields, order);
-        return;
-    }
-    const Field byColumn[] = { Field::OrderNumber,   Field::AmountInFigures, Field::RecipientName,
-                               Field::RecipientCode, Field::RecipientBank,   Field::RecipientBankCode,
-                               Field::CreditAccount, Field::Purpose };
-    QString text;
-    for (int column = 0; column < 8; ++column)
-        if (row.value(column, &text))
-            fields.setText(byColumn[column], text);
-    if (row.value(ArcModel::Datazap, &text))
-        fields.setText(Field::DateLine, Module1::DateLine(text));
-    if (row.value(ArcModel::Suma, &text) && text.size() >= 3) {
-        const QString words = DocumentFill::amountInWords(text);
-        if (!words.isNull())
-            fields.setText(Field::AmountInWords, words);
-    }
-}
-
-// The payer fields from the first firma row, each a step of its own.
-void writeRequisitesSteps(SheetFields &fields, const ResultSet &row)
-{
-    Requisites requisites;
-    if (Database::requisitesFromRow(row, &requisites)) {
-        DocumentFill::writeRequisites(fields, requisites);
-        return;
-    }
-    const Field byColumn[] = { Field::PayerName, Field::PayerCode, Field::PayerBank,
-                               Field::PayerBankCode, Field::DebitAccount };
-    QString text;
-    for (int k = 0; k < 5; ++k)
-        if (row.value(k + 1, &text))
-            fields.setText(byColumn[k], text);
 }
 
 } // namespace
@@ -163,9 +119,8 @@ void frmArc::buildControls()
 void frmArc::loadList()
 {
     // Errors are passed over: a list that cannot be read stays empty.
-    QVector<ResultRow> rows;
-    if (m_db.selectArc())
-        rows = m_db.current().takeRows();
+    QVector<StoredOrder> rows;
+    m_db.readOrders(&rows);
     m_model->setRows(std::move(rows));
 }
 
@@ -207,14 +162,18 @@ void frmArc::Command1_Click()
 
 void frmArc::Command2_Click()
 {
-    // Every field is a step that may fail on its own; the others go on.
+    // The order and the requisites are two steps: one that fails leaves
+    // its fields as they were and the other goes on.
     Form1 *document = m_host.documentWindow();
     SheetFields fields = document->fields();
 
-    if (m_db.selectOrder(SelectedId, m_selectedRowid) && m_db.current().moveFirst())
-        writeOrderSteps(fields, m_db.current());
-    if (m_db.selectFirma() && m_db.current().moveFirst())
-        writeRequisitesSteps(fields, m_db.current());
+    StoredOrder stored;
+    bool found = false;
+    if (m_db.readOrder(m_selectedRowid, &stored, &found) && found)
+        DocumentFill::writeOrder(fields, stored.order);
+    Requisites requisites;
+    if (m_db.readRequisites(&requisites, &found) && found)
+        DocumentFill::writeRequisites(fields, requisites);
 
     document->setFields(fields);
     done(QDialog::Accepted);
@@ -223,7 +182,11 @@ void frmArc::Command2_Click()
 
 void frmArc::Command3_Click()
 {
-    if (!m_db.deleteOrder(SelectedId, m_selectedRowid)) {
+    if (m_selectedRowid == 0) {
+        showFailure(QStringLiteral("Поручение не выбрано в списке: ничего не удалено."));
+        return;
+    }
+    if (!m_db.deleteOrder(m_selectedRowid)) {
         // Nothing was deleted: the list stays as it is.
         showFailure(m_db.errorText());
         return;

@@ -85,14 +85,12 @@ void fill(Form1 &document, const OrderRecord &order, const Requisites &requisite
 
 RequisitesRead readRequisites(Database &db, Requisites *requisites)
 {
-    if (!db.selectFirma())
-        return RequisitesRead::Failed;
-    ResultSet &result = db.current();
-    if (result.recordCount() == 0 || !result.moveFirst())
-        return RequisitesRead::NoRow;
+    bool found = false;
     Requisites read;
-    if (!Database::requisitesFromRow(result, &read))
-        return RequisitesRead::Incomplete;
+    if (!db.readRequisites(&read, &found))
+        return RequisitesRead::Failed;
+    if (!found)
+        return RequisitesRead::NoRow;
     *requisites = read;
     return RequisitesRead::Read;
 }

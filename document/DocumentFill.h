@@ -47,13 +47,12 @@ void fill(Form1 &document, const OrderRecord &order, const Requisites &requisite
 
 // The outcome of reading the company's requisites for a fill.
 enum class RequisitesRead {
-    Read,       // the first firma row, all five values present
-    NoRow,      // firma holds no row
-    Incomplete, // a value of the first row is NULL (or a column is missing)
-    Failed,     // the statement failed: Database::errorText() says why
+    Read,   // the first firma row (a NULL value reads as empty)
+    NoRow,  // firma holds no row
+    Failed, // the statement failed: Database::errorText() says why
 };
-// Runs "Select * from firma" and reads its first row into *requisites; the
-// record is touched only when the result is Read.
+// Reads the first firma row into *requisites; the record is touched only
+// when the result is Read.
 RequisitesRead readRequisites(Database &db, Requisites *requisites);
 
 } // namespace DocumentFill

@@ -226,12 +226,9 @@ void frmCreate::showEvent(QShowEvent *event)
 void frmCreate::Form_Load()
 {
     // Each step goes on when the one before failed; the number then stays "0".
-    if (m_db.selectArc()) {
-        ResultSet &arc = m_db.current();
-        arc.moveFirst();
-        arc.moveLast();
-        Text1->setText(QString::number(arc.recordCount() + 1));
-    }
+    qint64 count = 0;
+    if (m_db.countOrders(&count))
+        Text1->setText(QString::number(count + 1));
     DTPicker1->setDate(QDate::currentDate());
 }
 
@@ -320,7 +317,6 @@ void frmCreate::Command2_Click()
     case DocumentFill::RequisitesRead::Read:
         break;
     case DocumentFill::RequisitesRead::NoRow:
-    case DocumentFill::RequisitesRead::Incomplete:
         showProgramError(QString::fromUtf8(NoRequisites));
         return;
     case DocumentFill::RequisitesRead::Failed:

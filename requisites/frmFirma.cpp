@@ -127,18 +127,18 @@ void frmFirma::buildControls()
 
 bool frmFirma::Form_Initialize()
 {
-    if (!m_db.selectFirma()) {
+    Requisites requisites;
+    bool found = false;
+    if (!m_db.readRequisites(&requisites, &found)) {
         m_filled = false;
         return false;
     }
-    ResultSet &result = m_db.current();
-    if (result.moveFirst()) {
-        QLineEdit *boxes[] = { Text1, Text2, Text3, Text4, Text5 };
-        for (int k = 0; k < 5; ++k) {
-            QString text; // a NULL value shows as an empty box
-            result.value(k + 1, &text);
-            boxes[k]->setText(text);
-        }
+    if (found) {
+        Text1->setText(requisites.firma);
+        Text2->setText(requisites.kodfirma);
+        Text3->setText(requisites.bank);
+        Text4->setText(requisites.kodbank);
+        Text5->setText(requisites.rsbank);
     }
     // Filling the boxes ran their change handlers; nothing has been edited.
     Command2->setEnabled(false);
@@ -194,7 +194,7 @@ void frmFirma::Command2_Click()
     requisites.bank = Text3->text();
     requisites.kodbank = Text4->text();
     requisites.rsbank = Text5->text();
-    if (!m_db.updateFirma(requisites)) {
+    if (!m_db.saveRequisites(requisites)) {
         // Nothing was saved: the window stays open with what was typed.
         showFailure(m_db.errorText());
         return;

@@ -1,21 +1,15 @@
 #include "store/Database.h"
 
+#include "store/Statement.h"
+
 #include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUrl>
-#include <QVariant>
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
-
-QAtomicInt connectionCounter;
 
 // The device and inode of a file, or a pair of zeros when there is none.
 std::pair<quint64, quint64> fileId(const QString &path)
@@ -26,30 +20,35 @@ std::pair<quint64, quint64> fileId(const QString &path)
     return { quint64(st.st_dev), quint64(st.st_ino) };
 }
 
-QString engineText(const QSqlError &error)
+// What an engine failure means for the user, in a sentence.
+QString sentenceFor(int code)
 {
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
-
-// An empty text must be stored as '' and never as NULL.
-QVariant textValue(const QString &text)
-{
-    return text.isNull() ? QVariant(QString::fromLatin1("", 0)) : QVariant(text);
-}
-
-// Number of columns a table has, or -1 when it does not exist.
-int columnCount(const QSqlDatabase &db, const QString &table, QString *error)
-{
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(table))) {
-        *error = engineText(q.lastError());
-        return -1;
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("База данных занята другой программой.");
+    case SQLITE_FULL:
+        return QStringLiteral("Нет места на диске для базы данных.");
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return QStringLiteral("Нет права на запись в файл базы данных.");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Файл базы данных не открывается.");
+    case SQLITE_CORRUPT:
+        return QStringLiteral("Файл базы данных повреждён.");
+    case SQLITE_NOTADB:
+        return QStringLiteral("Файл не является базой данных.");
+    case SQLITE_IOERR:
+        return QStringLiteral("Ошибка чтения или записи файла базы данных.");
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("Таблица не принимает такую запись.");
+    case SQLITE_TOOBIG:
+        return QStringLiteral("Значение слишком велико для базы данных.");
+    case SQLITE_NOMEM:
+        return QStringLiteral("Не хватает памяти.");
+    default:
+        return QStringLiteral("Ошибка базы данных.");
     }
-    int n = 0;
-    while (q.next())
-        ++n;
-    return n == 0 ? -1 : n;
 }
 
 // The busy wait: another copy of the program or another program holds the
@@ -67,34 +66,43 @@ int waitForLock(void *since, int attempts)
     return 1;
 }
 
-// The engine's own handle of an open connection.
-sqlite3 *sqliteHandle(const QSqlDatabase &db)
+constexpr const char *InsertOrder =
+        // "or abort": the statement's own conflict rule overrides one that
+        // another program declared on the table (ignore, replace), so an
+        // insert either adds its row or fails.
+        "insert or abort into arc (id, suma, oderz, idoderz, bank, idbank, kredit, oznaka,datazap) "
+        "values (?, ?, ?, ?, ?, ?, ?, ?, ?)";
+constexpr const char *SelectOrderColumns =
+        "select rowid, id, suma, oderz, idoderz, bank, idbank, kredit, oznaka, datazap from arc";
+
+// The nine columns that follow the rowid in SelectOrderColumns.
+StoredOrder orderFromRow(const Statement &s)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
+    StoredOrder stored;
+    stored.rowid = s.integer(0);
+    OrderRecord &o = stored.order;
+    QString *fields[] = { &o.id, &o.suma, &o.oderz, &o.idoderz, &o.bank,
+                          &o.idbank, &o.kredit, &o.oznaka, &o.datazap };
+    for (int c = 0; c < 9; ++c)
+        *fields[c] = s.text(c + 1);
+    return stored;
 }
 
 } // namespace
 
-Database::Database()
-    : m_connection(QStringLiteral("vexa-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
-{
-}
+Database::Database() = default;
 
 Database::~Database()
 {
-    if (m_db.isValid()) {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connection);
-    }
+    close();
 }
 
-bool Database::isOpen() const
+void Database::close()
 {
-    return m_db.isValid() && m_db.isOpen();
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
 }
 
 bool Database::fail(const QString &text)
@@ -103,8 +111,30 @@ bool Database::fail(const QString &text)
     return false;
 }
 
+bool Database::engineFailure(const QString &what)
+{
+    if (!m_db)
+        return fail(what.isEmpty() ? QStringLiteral("База данных не открыта.") : what);
+    const int code = sqlite3_extended_errcode(m_db);
+    QString text = what.isEmpty() ? sentenceFor(code) : what;
+    const QString engine = QString::fromUtf8(sqlite3_errmsg(m_db)).trimmed();
+    if (!engine.isEmpty() && code != SQLITE_OK)
+        text += QLatin1Char('\n') + engine;
+    return fail(text);
+}
+
+bool Database::execute(const char *sql)
+{
+    Statement s(m_db, sql);
+    if (!s.prepared())
+        return engineFailure(QString());
+    while (s.row()) { }
+    return s.done() || engineFailure(QString());
+}
+
 bool Database::open(const QString &path)
 {
+    close();
     m_path = path;
     m_error.clear();
 
@@ -126,30 +156,28 @@ bool Database::open(const QString &path)
     if (!folder.isWritable())
         return fail(QStringLiteral("Нет права на запись в папку базы данных."));
 
-    if (!m_db.isValid())
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    if (!m_db.isValid())
-        return fail(QStringLiteral("Драйвер SQLite для Qt не установлен."));
-
     // mode=rw: the engine opens the file for reading and writing and never
     // creates it. Other programs may hold it open at the same time.
     QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
     uri += QStringLiteral("?mode=rw");
-    m_db.setDatabaseName(uri);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs));
-    if (!m_db.open())
-        return fail(engineText(m_db.lastError()));
+    const int rc = sqlite3_open_v2(uri.toUtf8().constData(), &m_db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    if (rc != SQLITE_OK) {
+        engineFailure(QString());
+        close();
+        return false;
+    }
+    sqlite3_extended_result_codes(m_db, 1);
 
     // SQLite quietly opens a write-protected file read-only.
-    sqlite3 *handle = sqliteHandle(m_db);
-    if (!handle || sqlite3_db_readonly(handle, "main") != 0) {
-        m_db.close();
+    if (sqlite3_db_readonly(m_db, "main") != 0) {
+        close();
         return fail(QStringLiteral("Нет права на запись в файл базы данных."));
     }
-    sqlite3_busy_handler(handle, waitForLock, &m_lockWait);
+    sqlite3_busy_handler(m_db, waitForLock, &m_lockWait);
 
     if (!checkTables()) {
-        m_db.close();
+        close();
         return false;
     }
 
@@ -160,17 +188,48 @@ bool Database::open(const QString &path)
     // in WAL stays so. EXTRA syncs the journal, then the file, then the
     // folder once the journal is deleted: an order reported saved outlives
     // a crash of the program or of the machine.
-    QSqlQuery pragma(m_db);
-    pragma.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-    if (!pragma.exec(QStringLiteral("PRAGMA synchronous=EXTRA"))) {
-        fail(engineText(pragma.lastError()));
-        pragma.finish();
-        m_db.close();
+    execute("PRAGMA journal_mode=DELETE");
+    if (!execute("PRAGMA synchronous=EXTRA")) {
+        close();
         return false;
     }
-    pragma.finish();
 
     m_fileId = fileId(info.absoluteFilePath());
+    return true;
+}
+
+bool Database::tableColumns(const char *table, int *columns)
+{
+    Statement s(m_db, "select count(*) from pragma_table_info(?)");
+    if (!s.prepared())
+        return engineFailure(QString());
+    s.bindText(1, QString::fromLatin1(table));
+    if (!s.row())
+        return engineFailure(QString());
+    *columns = int(s.integer(0));
+    return true;
+}
+
+// A zero-byte or foreign file opens without complaint; the first read tells.
+bool Database::checkTables()
+{
+    if (!execute("select count(*) from sqlite_master"))
+        return false;
+    int firmaColumns = 0;
+    int arcColumns = 0;
+    if (!tableColumns("firma", &firmaColumns) || !tableColumns("arc", &arcColumns))
+        return false;
+
+    if (firmaColumns == 0 && arcColumns == 0)
+        return fail(QStringLiteral("В файле нет таблиц firma и arc: это не база данных программы."));
+    if (firmaColumns == 0)
+        return fail(QStringLiteral("В базе данных нет таблицы firma."));
+    if (arcColumns == 0)
+        return fail(QStringLiteral("В базе данных нет таблицы arc."));
+    if (firmaColumns < 6)
+        return fail(QStringLiteral("В таблице firma меньше шести столбцов."));
+    if (arcColumns < 9)
+        return fail(QStringLiteral("В таблице arc меньше девяти столбцов."));
     return true;
 }
 
@@ -196,109 +255,49 @@ bool Database::readyToChange()
     return checkStillWritable();
 }
 
-// A zero-byte or foreign file opens without complaint; the first read tells.
-bool Database::checkTables()
+bool Database::readRequisites(Requisites *requisites, bool *found)
 {
-    QString error;
-    QSqlQuery probe(m_db);
-    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
-        return fail(engineText(probe.lastError()));
-    }
-    probe.finish();
-
-    const int firmaColumns = columnCount(m_db, QStringLiteral("firma"), &error);
-    if (!error.isEmpty())
-        return fail(error);
-    const int arcColumns = columnCount(m_db, QStringLiteral("arc"), &error);
-    if (!error.isEmpty())
-        return fail(error);
-
-    if (firmaColumns < 0 && arcColumns < 0)
-        return fail(QStringLiteral("В файле нет таблиц firma и arc: это не база данных программы."));
-    if (firmaColumns < 0)
-        return fail(QStringLiteral("В базе данных нет таблицы firma."));
-    if (arcColumns < 0)
-        return fail(QStringLiteral("В базе данных нет таблицы arc."));
-    if (firmaColumns < 6)
-        return fail(QStringLiteral("В таблице firma меньше шести столбцов."));
-    if (arcColumns < 9)
-        return fail(QStringLiteral("В таблице arc меньше девяти столбцов."));
-    return true;
-}
-
-// Reads straight through the engine's own interface on the connection's
-// handle: the rows of a full archive come back several times faster than
-// through QSqlQuery, which wraps every value in a QVariant first.
-bool Database::query(const QString &sql, bool withRowid)
-{
-    m_current = ResultSet();
+    *found = false;
     if (!isOpen())
         return fail(QStringLiteral("База данных не открыта."));
-    sqlite3 *handle = sqliteHandle(m_db);
-    if (!handle)
-        return fail(QStringLiteral("База данных не открыта."));
-
-    const QByteArray text = sql.toUtf8();
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr) != SQLITE_OK) {
-        const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
-        sqlite3_finalize(statement);
-        return fail(error);
+    Statement s(m_db, "select firma, kodfirma, bank, kodbank, rsbank from firma limit 1");
+    if (!s.prepared())
+        return engineFailure(QString());
+    if (s.row()) {
+        *requisites = { s.text(0), s.text(1), s.text(2), s.text(3), s.text(4) };
+        *found = true;
+        return true;
     }
-
-    const int columns = sqlite3_column_count(statement);
-    const int first = withRowid ? 1 : 0;
-    QVector<ResultRow> rows;
-    int step;
-    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-        ResultRow row;
-        if (withRowid)
-            row.rowid = sqlite3_column_int64(statement, 0);
-        row.values.resize(columns - first);
-        QString *value = row.values.data();
-        for (int c = first; c < columns; ++c, ++value) {
-            if (sqlite3_column_type(statement, c) == SQLITE_NULL) {
-                row.nullMask |= quint64(1) << (c - first);
-                continue;
-            }
-            const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(statement, c));
-            const int bytes = sqlite3_column_bytes(statement, c);
-            *value = chars ? QString::fromUtf8(chars, bytes) : QString::fromLatin1("", 0);
-        }
-        rows.append(std::move(row));
-    }
-    if (step != SQLITE_DONE) {
-        const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
-        sqlite3_finalize(statement);
-        return fail(error);
-    }
-    sqlite3_finalize(statement);
-    m_current = ResultSet(std::move(rows));
-    return true;
+    return s.done() || engineFailure(QString());
 }
 
-bool Database::selectFirma()
-{
-    return query(QStringLiteral("Select * from firma"), false);
-}
-
-bool Database::updateFirma(const Requisites &r)
+bool Database::saveRequisites(const Requisites &r)
 {
     if (!readyToChange())
         return false;
-    QSqlQuery q(m_db);
-    if (!q.prepare(QStringLiteral(
-                "update firma set firma=? ,kodfirma=? ,bank=? ,kodbank=? ,rsbank=?")))
-        return fail(engineText(q.lastError()));
-    q.addBindValue(textValue(r.firma));
-    q.addBindValue(textValue(r.kodfirma));
-    q.addBindValue(textValue(r.bank));
-    q.addBindValue(textValue(r.kodbank));
-    q.addBindValue(textValue(r.rsbank));
-    if (!q.exec())
-        return fail(engineText(q.lastError()));
-    if (q.numRowsAffected() < 1)
-        return fail(QStringLiteral("В таблице firma нет строки реквизитов: сохранять некуда."));
+    const QString *values[] = { &r.firma, &r.kodfirma, &r.bank, &r.kodbank, &r.rsbank };
+    Statement update(m_db, "update firma set firma=? ,kodfirma=? ,bank=? ,kodbank=? ,rsbank=?");
+    if (!update.prepared())
+        return engineFailure(QString());
+    for (int i = 0; i < 5; ++i)
+        update.bindText(i + 1, *values[i]);
+    if (!update.run())
+        return engineFailure(QString());
+    if (sqlite3_changes(m_db) > 0)
+        return true;
+
+    // No row to overwrite: the table is empty (the delivered file always
+    // holds one row), so the requisites become its one row.
+    Statement insert(m_db, "insert or abort into firma (firma, kodfirma, bank, kodbank, rsbank) "
+                           "select ?, ?, ?, ?, ? where not exists (select 1 from firma)");
+    if (!insert.prepared())
+        return engineFailure(QString());
+    for (int i = 0; i < 5; ++i)
+        insert.bindText(i + 1, *values[i]);
+    if (!insert.run())
+        return engineFailure(QString());
+    if (sqlite3_changes(m_db) != 1)
+        return fail(QStringLiteral("Строка реквизитов в таблице firma не изменилась."));
     return true;
 }
 
@@ -306,69 +305,94 @@ bool Database::insertOrder(const OrderRecord &o)
 {
     if (!readyToChange())
         return false;
-    QSqlQuery q(m_db);
-    if (!q.prepare(QStringLiteral(
-                "insert into arc (id, suma, oderz, idoderz, bank, idbank, kredit, oznaka,datazap) "
-                "values (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
-        return fail(engineText(q.lastError()));
-    for (const QString *value : { &o.id, &o.suma, &o.oderz, &o.idoderz, &o.bank, &o.idbank,
-                                  &o.kredit, &o.oznaka, &o.datazap })
-        q.addBindValue(textValue(*value));
-    if (!q.exec())
-        return fail(engineText(q.lastError()));
+    Statement s(m_db, InsertOrder);
+    if (!s.prepared())
+        return engineFailure(QString());
+    const QString *values[] = { &o.id, &o.suma, &o.oderz, &o.idoderz, &o.bank,
+                                &o.idbank, &o.kredit, &o.oznaka, &o.datazap };
+    for (int i = 0; i < 9; ++i)
+        s.bindText(i + 1, *values[i]);
+    if (!s.run())
+        return engineFailure(QString());
+    if (sqlite3_changes(m_db) != 1)
+        return fail(QStringLiteral("Таблица arc не приняла строку поручения."));
     return true;
 }
 
-bool Database::selectArc()
+bool Database::countOrders(qint64 *count)
 {
-    // Rows come back in the order they were saved.
-    return query(QStringLiteral("Select rowid, * from arc order by rowid"), true);
+    if (!isOpen())
+        return fail(QStringLiteral("База данных не открыта."));
+    Statement s(m_db, "select count(*) from arc");
+    if (!s.prepared() || !s.row())
+        return engineFailure(QString());
+    *count = s.integer(0);
+    return true;
 }
 
-static QString whereId(qint64 id, qint64 rowid)
+bool Database::largestNumber(qint64 *number)
 {
-    QString where = QStringLiteral(" where id=") + QString::number(id);
-    if (rowid > 0)
-        where += QStringLiteral(" and rowid=") + QString::number(rowid);
-    return where;
+    if (!isOpen())
+        return fail(QStringLiteral("База данных не открыта."));
+    // Numbers sort before texts, so with an index on id the engine reads
+    // the answer off the index's end; a text number of another program
+    // (say '12a') is passed over.
+    Statement s(m_db, "select max(id) from arc where id < ''");
+    if (!s.prepared() || !s.row())
+        return engineFailure(QString());
+    const int type = s.type(0);
+    if (type == SQLITE_INTEGER)
+        *number = s.integer(0);
+    else if (type == SQLITE_FLOAT)
+        *number = qint64(sqlite3_column_double(s.get(), 0));
+    else
+        *number = 0;
+    return true;
 }
 
-bool Database::selectOrder(qint64 id, qint64 rowid)
+bool Database::readOrders(QVector<StoredOrder> *orders)
 {
-    return query(QStringLiteral("Select rowid, * from arc") + whereId(id, rowid)
-                         + QStringLiteral(" order by rowid"),
-                 true);
+    orders->clear();
+    if (!isOpen())
+        return fail(QStringLiteral("База данных не открыта."));
+    const QByteArray sql = QByteArray(SelectOrderColumns) + " order by rowid";
+    Statement s(m_db, sql.constData());
+    if (!s.prepared())
+        return engineFailure(QString());
+    while (s.row())
+        orders->append(orderFromRow(s));
+    return s.done() || engineFailure(QString());
 }
 
-bool Database::deleteOrder(qint64 id, qint64 rowid)
+bool Database::readOrder(qint64 rowid, StoredOrder *order, bool *found)
+{
+    *found = false;
+    if (!isOpen())
+        return fail(QStringLiteral("База данных не открыта."));
+    const QByteArray sql = QByteArray(SelectOrderColumns) + " where rowid = ?";
+    Statement s(m_db, sql.constData());
+    if (!s.prepared())
+        return engineFailure(QString());
+    s.bindInt(1, rowid);
+    if (s.row()) {
+        *order = orderFromRow(s);
+        *found = true;
+        return true;
+    }
+    return s.done() || engineFailure(QString());
+}
+
+bool Database::deleteOrder(qint64 rowid)
 {
     if (!readyToChange())
         return false;
-    QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("delete from arc") + whereId(id, rowid)))
-        return fail(engineText(q.lastError()));
-    return true;
-}
-
-bool Database::orderFromRow(const ResultSet &r, OrderRecord *o)
-{
-    OrderRecord read;
-    QString *fields[] = { &read.id, &read.suma, &read.oderz, &read.idoderz, &read.bank,
-                          &read.idbank, &read.kredit, &read.oznaka, &read.datazap };
-    for (int c = 0; c < 9; ++c)
-        if (!r.value(c, fields[c]))
-            return false;
-    *o = read;
-    return true;
-}
-
-bool Database::requisitesFromRow(const ResultSet &r, Requisites *q)
-{
-    Requisites read;
-    QString *fields[] = { &read.firma, &read.kodfirma, &read.bank, &read.kodbank, &read.rsbank };
-    for (int c = 0; c < 5; ++c)
-        if (!r.value(c + 1, fields[c]))
-            return false;
-    *q = read;
+    Statement s(m_db, "delete from arc where rowid = ?");
+    if (!s.prepared())
+        return engineFailure(QString());
+    s.bindInt(1, rowid);
+    if (!s.run())
+        return engineFailure(QString());
+    if (sqlite3_changes(m_db) != 1)
+        return fail(QStringLiteral("Такого поручения в архиве уже нет: ничего не удалено."));
     return true;
 }

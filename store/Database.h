@@ -1,17 +1,22 @@
 #pragma once
 
 #include "store/Records.h"
-#include "store/ResultSet.h"
 
 #include <QElapsedTimer>
-#include <QSqlDatabase>
 #include <QString>
+#include <QVector>
 
 #include <utility>
 
-// The program's one database handle on vexa.mdb and the current result: the
-// rows of the most recent query. Every statement the program runs is built
-// here; values are bound as parameters, never pasted into the text.
+struct sqlite3;
+class Statement;
+
+// The program's one database handle on vexa.mdb. Every statement the
+// program runs is built here and every value is bound as a parameter, the
+// numbers too; callers get typed records back.
+//
+// The handle talks to SQLite through its C interface (libsqlite3), for reads
+// and writes alike: the README says why.
 class Database
 {
 public:
@@ -27,47 +32,52 @@ public:
     // other programs. Never creates the file. Refuses a file that is not a
     // database holding both tables; errorText() then says why.
     bool open(const QString &path);
-    bool isOpen() const;
+    bool isOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }
 
-    // The engine's description of the last failure.
+    // Why the last operation failed: a Russian sentence, then the engine's
+    // own words on a second line when there are any.
     QString errorText() const { return m_error; }
 
-    ResultSet &current() { return m_current; }
+    // The requisites: the first firma row. *found is false (and *requisites
+    // untouched) when the table has no row.
+    bool readRequisites(Requisites *requisites, bool *found);
+    // Overwrites the five requisites; when firma has no row at all, adds the
+    // one row.
+    bool saveRequisites(const Requisites &requisites);
 
-    // Requisites: all rows of firma into the current result.
-    bool selectFirma();
-    // Overwrites the five requisites. Touching no row counts as a failure.
-    bool updateFirma(const Requisites &requisites);
-    // Adds one archive row.
+    // Adds exactly one archive row, or fails and adds nothing.
     bool insertOrder(const OrderRecord &order);
-    // All archive rows, in the order they were saved, into the current result.
-    bool selectArc();
-    // The archive rows numbered id (only the row rowid when rowid > 0).
-    bool selectOrder(qint64 id, qint64 rowid = 0);
-    // Deletes the archive rows numbered id (only the row rowid when rowid > 0).
-    bool deleteOrder(qint64 id, qint64 rowid = 0);
+    // How many orders the archive holds.
+    bool countOrders(qint64 *count);
+    // The largest order number that is a number (0 when there is none).
+    bool largestNumber(qint64 *number);
+    // Every archived order, in the order they were saved.
+    bool readOrders(QVector<StoredOrder> *orders);
+    // The order stored in row rowid; *found false when there is none.
+    bool readOrder(qint64 rowid, StoredOrder *order, bool *found);
+    // Deletes exactly the row rowid. Fails (and says so) when no row went.
+    bool deleteOrder(qint64 rowid);
 
-    // Reads the current row as an order (columns 0 to 8). False when a
-    // column is missing or NULL.
-    static bool orderFromRow(const ResultSet &result, OrderRecord *order);
-    // Reads the current row of a firma query as requisites (columns 1 to 5).
-    static bool requisitesFromRow(const ResultSet &result, Requisites *requisites);
+    // The engine's handle, for the store's own query classes.
+    sqlite3 *handle() const { return m_db; }
+    // Records a failure of the statement just run on the handle; returns false.
+    bool engineFailure(const QString &what);
 
 private:
     bool fail(const QString &text);
-    bool query(const QString &sql, bool withRowid);
+    void close();
     bool checkTables();
+    bool tableColumns(const char *table, int *columns);
+    bool execute(const char *sql);
     // Every change starts here: the handle open, the file still the one
     // opened, and writable.
     bool readyToChange();
     bool checkStillWritable();
 
-    QSqlDatabase m_db;
-    QString m_connection;
+    sqlite3 *m_db = nullptr;
     QString m_path;
     std::pair<quint64, quint64> m_fileId; // device and inode of the opened file
     QElapsedTimer m_lockWait;             // since when a statement waits for a lock
     QString m_error;
-    ResultSet m_current;
 };

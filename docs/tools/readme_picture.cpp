@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
     {
         Database store;
         if (!store.open(db)
-            || !store.updateFirma({ QStringLiteral("ТОВ \"Вексарон Трейд\""), QStringLiteral("32855961"),
+            || !store.saveRequisites({ QStringLiteral("ТОВ \"Вексарон Трейд\""), QStringLiteral("32855961"),
                                     QStringLiteral("АТ КБ \"ПриватБанк\", м. Київ"),
                                     QStringLiteral("305299"), QStringLiteral("26002052712345") })
             || !store.insertOrder({ QStringLiteral("17"), QStringLiteral("12345,67"),

@@ -234,17 +234,14 @@ private slots:
         const QString noRequisites = "Реквизиты предприятия не заполнены. Сначала заполните их: меню «Заполнение», "
                                      "пункт «Реквизиты предприятия».";
         row("OK, no firma row", "Command2", "Text2", "1234,56", { noRequisites }, {}, "delete from firma");
-        for (const char *column : { "firma", "kodfirma", "bank", "kodbank", "rsbank" })
-            row(qPrintable(QString("OK, %1 NULL").arg(column)), "Command2", "Text2", "1234,56", { noRequisites }, {},
-                QString("update firma set %1=NULL").arg(column));
         row("OK, the first firma row is used", "Command2", "Text2", "1234,56", {}, w1234,
             "insert into firma values (2, NULL, NULL, NULL, NULL, NULL)");
         row("OK, firma unreadable", "Command2", "Text2", "1234,56",
-            { "Не удалось прочитать реквизиты предприятия.\n\nno such table: firma" }, {}, "drop table firma");
+            { "Не удалось прочитать реквизиты предприятия.\n\nОшибка базы данных.\nno such table: firma" }, {}, "drop table firma");
         row("save needs no requisites", "Command3", "Text2", "1234,56", { Saved }, {}, "delete from firma");
         // The engine refuses the insert as with a full disk: its words are shown.
         row("save refused", "Command3", "Text2", "1234,56",
-            { "Поручение не сохранено в архиве.\n\ndatabase or disk is full" }, {},
+            { "Поручение не сохранено в архиве.\n\nТаблица не принимает такую запись.\ndatabase or disk is full" }, {},
             "create trigger full before insert on arc begin select raise(abort, 'database or disk is full'); end");
     }
 

@@ -18,6 +18,8 @@
 #include <QtSql>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 #include <cstdio>
 #include <grp.h>
 #include <pwd.h>
@@ -57,7 +59,10 @@ int child(int argc, char *argv[])
         && !(nobody && ::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0))
         return 5;
     Database db;
-    const auto report = [&](bool ok, const QString &line) { say(ok ? line : "failed\t" + db.errorText()); return ok; };
+    const auto report = [&](bool ok, const QString &line) {
+        say(ok ? line : "failed\t" + db.errorText().replace('\n', ' '));
+        return ok;
+    };
     if (!report(db.open(args.value(1)), args.value(0) == "save" ? "ready" : "opened"))
         return 3;
     if (args.value(0) == "save") {
@@ -68,8 +73,13 @@ int child(int argc, char *argv[])
         return 0;
     }
     if (args.value(2) == "pages") {
-        QSqlQuery q(QSqlDatabase::database(QSqlDatabase::connectionNames().value(0), false));
-        if (!q.exec("pragma page_count") || !q.next() || !q.exec("pragma max_page_count=" + q.value(0).toString()))
+        // The file may not grow by a single page.
+        sqlite3_stmt *pages = nullptr;
+        sqlite3_prepare_v2(db.handle(), "pragma page_count", -1, &pages, nullptr);
+        const bool counted = sqlite3_step(pages) == SQLITE_ROW;
+        const QByteArray limit = "pragma max_page_count=" + QByteArray::number(sqlite3_column_int64(pages, 0));
+        sqlite3_finalize(pages);
+        if (!counted || sqlite3_exec(db.handle(), limit.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
             return 4;
     }
     char buffer[256];
@@ -80,7 +90,7 @@ int child(int argc, char *argv[])
         else if (line.startsWith("delete "))
             report(db.deleteOrder(value.toLongLong()), "ok");
         else // long enough to need new pages
-            report(db.updateFirma({ value, value, value, value, value.repeated(2000) }), "ok");
+            report(db.saveRequisites({ value, value, value, value, value.repeated(2000) }), "ok");
     }
     return 0;
 }
@@ -239,7 +249,10 @@ private slots:
             before.removeAt(2); // order 2
         QCOMPARE(contents(path), before);
         copies[0].send("insert 299");
-        QCOMPARE(copies[0].line(), QString(fault == "pages" ? "failed\tdatabase or disk is full" : "ok"));
+        const QString again = copies[0].line();
+        QVERIFY2(fault == "pages" ? again.startsWith("failed\t") && again.contains("database or disk is full")
+                                  : again == "ok",
+                 qPrintable(again));
         for (Child &c : copies)
             QCOMPARE(c.finish(), 0);
     }

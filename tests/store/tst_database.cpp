@@ -22,10 +22,12 @@ private slots:
     void refusesFiles();
     void valuesRoundTrip_data();
     void valuesRoundTrip();
-    void arcKeepsInsertionOrder();
-    void duplicateNumbers();
-    void selectOrderNarrowsToChosenRow();
-    void resultCursor();
+    void ordersByRow();
+    void countAndLargestNumber();
+    void nullReadsAsEmpty();
+    void foreignConflictRules_data();
+    void foreignConflictRules();
+    void requisitesIntoEmptyTable();
 };
 
 void TestDatabase::deliveredSchema()
@@ -55,10 +57,10 @@ void TestDatabase::deliveredSchema()
     QCOMPARE(rows.first(), QStringList({ "", "", "", "", "" }));
     QCOMPARE(TestSupport::queryRows(folder.databasePath(), "select count(*) from arc").first().first(),
              QString("0"));
-    // No unique index on the order number: numbering may repeat a stored number.
-    QVERIFY(TestSupport::queryRows(folder.databasePath(),
-                                   "select name from sqlite_master where type='index'")
-                    .isEmpty());
+    // One plain index on the order number, none unique: numbers may repeat.
+    QCOMPARE(TestSupport::queryRows(folder.databasePath(),
+                                    "select name, \"unique\" from pragma_index_list('arc')"),
+             QList<QStringList>({ { "arc_id", "0" } }));
 }
 
 void TestDatabase::deliveredDatabaseIsNeverReplaced()
@@ -179,14 +181,10 @@ void TestDatabase::valuesRoundTrip()
 
     const OrderRecord order{ "7", value, value, value, value, value, value, value, "07.03.2026" };
     QVERIFY2(db.insertOrder(order), qPrintable(db.errorText()));
-    QVERIFY(db.selectOrder(7));
-    QCOMPARE(db.current().recordCount(), 1);
-    OrderRecord back;
-    QVERIFY(Database::orderFromRow(db.current(), &back));
-    QCOMPARE(back.id, QString("7"));
-    for (const QString &v : { back.suma, back.oderz, back.idoderz, back.bank, back.idbank,
-                              back.kredit, back.oznaka })
-        QCOMPARE(v, value);
+    QVector<StoredOrder> all;
+    QVERIFY(db.readOrders(&all));
+    QCOMPARE(all.size(), 1);
+    QCOMPARE(all.first().order, order);
     // Stored as text, never NULL, and the number as an integer.
     const auto raw = TestSupport::queryRows(folder.databasePath(),
                                             "select typeof(id), typeof(oderz), oderz from arc");
@@ -195,121 +193,161 @@ void TestDatabase::valuesRoundTrip()
     QCOMPARE(raw.first().at(2), value);
 
     const Requisites req{ value, value + "1", value + "2", value + "3", value + "4" };
-    QVERIFY2(db.updateFirma(req), qPrintable(db.errorText()));
-    QVERIFY(db.selectFirma());
+    QVERIFY2(db.saveRequisites(req), qPrintable(db.errorText()));
     Requisites readBack;
-    QVERIFY(Database::requisitesFromRow(db.current(), &readBack));
-    QCOMPARE(readBack.firma, req.firma);
-    QCOMPARE(readBack.kodfirma, req.kodfirma);
-    QCOMPARE(readBack.rsbank, req.rsbank);
+    bool found = false;
+    QVERIFY(db.readRequisites(&readBack, &found));
+    QVERIFY(found);
+    QCOMPARE(readBack, req);
     QCOMPARE(TestSupport::queryRows(folder.databasePath(), "select typeof(firma) from firma")
                      .first()
                      .first(),
              QString("text"));
 }
 
-void TestDatabase::arcKeepsInsertionOrder()
+static OrderRecord numbered(const QString &id, const QString &name)
 {
-    ProgramFolder folder;
-    Database db;
-    QVERIFY(db.open(folder.databasePath()));
-    const QList<int> ids = { 3, 1, 2, 10, 1 };
-    for (int id : ids)
-        QVERIFY(db.insertOrder({ QString::number(id), "1,00", "a", "b", "c", "d", "e", "f",
-                                 "01.01.2026" }));
-    // Deleting and adding again keeps saved order: the new row comes last.
-    QVERIFY(db.deleteOrder(10));
-    QVERIFY(db.insertOrder({ "4", "1,00", "a", "b", "c", "d", "e", "f", "01.01.2026" }));
-    QVERIFY(db.selectArc());
-    QStringList got;
-    for (ResultSet &r = db.current(); !r.eof(); r.moveNext()) {
-        QString id;
-        QVERIFY(r.value(0, &id));
-        got << id;
-    }
-    QCOMPARE(got, QStringList({ "3", "1", "2", "1", "4" }));
+    return { id, "1,00", name, "", "", "", "", "", "01.01.2026" };
 }
 
-void TestDatabase::duplicateNumbers()
+static QStringList names(Database &db)
 {
-    ProgramFolder folder;
-    Database db;
-    QVERIFY(db.open(folder.databasePath()));
-    for (const char *id : { "1", "2", "3" })
-        QVERIFY(db.insertOrder({ id, "1,00", QString("order ") + id, "", "", "", "", "", "01.01.2026" }));
-    QVERIFY(db.deleteOrder(2));
-    QVERIFY(db.insertOrder({ "3", "2,00", "second three", "", "", "", "", "", "01.01.2026" }));
-
-    QVERIFY(db.selectOrder(3));
-    QCOMPARE(db.current().recordCount(), 2);
-    QString name;
-    QVERIFY(db.current().value(2, &name));
-    QCOMPARE(name, QString("order 3")); // the first saved comes first
-
-    QVERIFY(db.deleteOrder(3));
-    QVERIFY(db.selectOrder(3));
-    QCOMPARE(db.current().recordCount(), 0);
-    QVERIFY(db.current().eof());
-    QVERIFY(!db.current().value(0, &name));
-
-    // A number nobody holds is not a failure.
-    QVERIFY(db.deleteOrder(0));
-    QVERIFY(db.deleteOrder(-32768));
+    QVector<StoredOrder> all;
+    if (!db.readOrders(&all))
+        return { "failed: " + db.errorText() };
+    QStringList out;
+    for (const StoredOrder &s : all)
+        out << s.order.oderz;
+    return out;
 }
 
-void TestDatabase::selectOrderNarrowsToChosenRow()
+// Orders come back in the order they were saved; reading and deleting act
+// on exactly one row, also when two orders share a number.
+void TestDatabase::ordersByRow()
 {
     ProgramFolder folder;
     Database db;
     QVERIFY(db.open(folder.databasePath()));
-    QVERIFY(db.insertOrder({ "5", "1,00", "first", "", "", "", "", "", "01.01.2026" }));
-    QVERIFY(db.insertOrder({ "5", "2,00", "second", "", "", "", "", "", "01.01.2026" }));
-    QVERIFY(db.selectArc());
-    db.current().moveLast();
-    const qint64 second = db.current().rowid();
-    QVERIFY(second > 0);
+    for (const char *name : { "a", "b", "c" })
+        QVERIFY(db.insertOrder(numbered("5", name)));
+    QVector<StoredOrder> all;
+    QVERIFY(db.readOrders(&all));
+    QCOMPARE(all.size(), 3);
 
-    QVERIFY(db.selectOrder(5, second));
-    QCOMPARE(db.current().recordCount(), 1);
-    QString name;
-    QVERIFY(db.current().value(2, &name));
-    QCOMPARE(name, QString("second"));
+    StoredOrder one;
+    bool found = false;
+    QVERIFY(db.readOrder(all.at(1).rowid, &one, &found));
+    QVERIFY(found);
+    QCOMPARE(one.order.oderz, QString("b"));
+    QCOMPARE(one.rowid, all.at(1).rowid);
 
-    QVERIFY(db.deleteOrder(5, second));
-    QVERIFY(db.selectOrder(5));
-    QCOMPARE(db.current().recordCount(), 1);
-    QVERIFY(db.current().value(2, &name));
-    QCOMPARE(name, QString("first"));
-    // The rowid alone is not enough: the number must match too.
-    QVERIFY(db.selectArc());
-    const qint64 first = db.current().rowid();
-    QVERIFY(db.deleteOrder(6, first));
-    QVERIFY(db.selectArc());
-    QCOMPARE(db.current().recordCount(), 1);
+    QVERIFY2(db.deleteOrder(all.at(1).rowid), qPrintable(db.errorText()));
+    QCOMPARE(names(db), QStringList({ "a", "c" }));
+    QVERIFY(db.readOrder(all.at(1).rowid, &one, &found));
+    QVERIFY(!found);
+    // A row that is gone is not "deleted" again.
+    QVERIFY(!db.deleteOrder(all.at(1).rowid));
+    QVERIFY(!db.errorText().isEmpty());
+    QVERIFY(!db.deleteOrder(0));
+    QCOMPARE(names(db), QStringList({ "a", "c" }));
+
+    // A new order comes last even when it reuses a freed row number.
+    QVERIFY(db.insertOrder(numbered("6", "d")));
+    QCOMPARE(names(db), QStringList({ "a", "c", "d" }));
 }
 
-void TestDatabase::resultCursor()
+// The order count and the largest number, with numbers another program
+// stored as text, as a fraction or not at all.
+void TestDatabase::countAndLargestNumber()
 {
     ProgramFolder folder;
     Database db;
     QVERIFY(db.open(folder.databasePath()));
-    QVERIFY(db.selectArc());
-    QVERIFY(db.current().eof());
-    QVERIFY(!db.current().moveFirst());
-    QVERIFY(!db.current().moveLast());
-    QCOMPARE(db.current().recordCount(), 0);
+    qint64 count = -1, largest = -1;
+    QVERIFY(db.countOrders(&count) && db.largestNumber(&largest));
+    QCOMPARE(count, 0);
+    QCOMPARE(largest, 0);
 
+    for (const char *id : { "1", "9", "3" })
+        QVERIFY(db.insertOrder(numbered(id, id)));
     QVERIFY(TestSupport::execSql(folder.databasePath(),
-                                 "insert into arc values (1, NULL, 'x', '', '', '', '', '', '')"));
-    QVERIFY(db.selectArc());
-    QString text = "unchanged";
-    QVERIFY(!db.current().value(1, &text)); // NULL
-    QCOMPARE(text, QString("unchanged"));
-    QVERIFY(!db.current().value(9, &text)); // no such column
-    QVERIFY(db.current().value(2, &text));
-    QCOMPARE(text, QString("x"));
-    OrderRecord order;
-    QVERIFY(!Database::orderFromRow(db.current(), &order));
+                                 "insert into arc (id) values ('12a'), (NULL), (7.5), ('zz')"));
+    QVERIFY(db.countOrders(&count) && db.largestNumber(&largest));
+    QCOMPARE(count, 7);
+    QCOMPARE(largest, 9);
+    QVERIFY(TestSupport::execSql(folder.databasePath(), "insert into arc (id) values (10.5)"));
+    QVERIFY(db.largestNumber(&largest));
+    QCOMPARE(largest, 10);
+}
+
+// Another program's NULLs read as empty texts, in both tables.
+void TestDatabase::nullReadsAsEmpty()
+{
+    ProgramFolder folder;
+    QVERIFY(TestSupport::execSql(folder.databasePath(), "update firma set kodfirma = NULL, rsbank = NULL"));
+    QVERIFY(TestSupport::execSql(folder.databasePath(),
+                                 "insert into arc values (NULL, NULL, 'x', NULL, '', '', '', '', NULL)"));
+    Database db;
+    QVERIFY(db.open(folder.databasePath()));
+    Requisites r{ "?", "?", "?", "?", "?" };
+    bool found = false;
+    QVERIFY(db.readRequisites(&r, &found));
+    QVERIFY(found);
+    QCOMPARE(r, Requisites({ "", "", "", "", "" }));
+    QVector<StoredOrder> all;
+    QVERIFY(db.readOrders(&all));
+    QCOMPARE(all.size(), 1);
+    QCOMPARE(all.first().order, OrderRecord({ "", "", "x", "", "", "", "", "", "" }));
+}
+
+// A table declared by another program with its own conflict rule: a save
+// either adds its row or is reported failed, and nothing else changes.
+void TestDatabase::foreignConflictRules_data()
+{
+    QTest::addColumn<QString>("idColumn");
+    QTest::newRow("unique, ignore") << "id INTEGER UNIQUE ON CONFLICT IGNORE";
+    QTest::newRow("primary key, replace") << "id INTEGER PRIMARY KEY ON CONFLICT REPLACE";
+    QTest::newRow("unique, replace") << "id INTEGER UNIQUE ON CONFLICT REPLACE";
+}
+
+void TestDatabase::foreignConflictRules()
+{
+    QFETCH(QString, idColumn);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("vexa.mdb");
+    QVERIFY(TestSupport::writeSqlite(
+            path, "create table firma (n integer primary key, firma text, kodfirma text, bank text,"
+                  " kodbank text, rsbank text);"
+                  "insert into firma values (1, '', '', '', '', '');"
+                  "create table arc (" + idColumn + ", suma text, oderz text, idoderz text,"
+                  " bank text, idbank text, kredit text, oznaka text, datazap text)"));
+    Database db;
+    QVERIFY2(db.open(path), qPrintable(db.errorText()));
+    QVERIFY(db.insertOrder(numbered("1", "first")));
+    QVERIFY(!db.insertOrder(numbered("1", "second")));
+    QVERIFY(!db.errorText().isEmpty());
+    QCOMPARE(names(db), QStringList({ "first" }));
+}
+
+// With no firma row, saving the requisites adds the one row.
+void TestDatabase::requisitesIntoEmptyTable()
+{
+    ProgramFolder folder;
+    QVERIFY(TestSupport::execSql(folder.databasePath(), "delete from firma"));
+    Database db;
+    QVERIFY(db.open(folder.databasePath()));
+    Requisites r;
+    bool found = true;
+    QVERIFY(db.readRequisites(&r, &found));
+    QVERIFY(!found);
+    const Requisites saved{ "ТОВ", "32855961", "Банк", "322313", "UA213223130000026007233566001" };
+    QVERIFY2(db.saveRequisites(saved), qPrintable(db.errorText()));
+    QVERIFY2(db.saveRequisites(saved), qPrintable(db.errorText()));
+    QCOMPARE(TestSupport::queryRows(folder.databasePath(), "select count(*) from firma").first().first(),
+             QString("1"));
+    QVERIFY(db.readRequisites(&r, &found));
+    QVERIFY(found);
+    QCOMPARE(r, saved);
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
