@@ -99,6 +99,22 @@ QString cutAtWord(const QString &text, int limit)
     return text.left(blank).trimmed();
 }
 
+// The text, bytes and link of the elements. Windows-1251 takes half the
+// room of UTF-8 for Cyrillic, so a long purpose still fits the code; UTF-8
+// when a character has no place in it.
+void encodeElements(QStringList elements, Payload &p)
+{
+    elements[2] = QStringLiteral("2");
+    p.text = elements.join(QLatin1Char('\n'));
+    if (!Cp1251::encodeExact(p.text, &p.bytes)) {
+        elements[2] = QStringLiteral("1");
+        p.text = elements.join(QLatin1Char('\n'));
+        p.bytes = p.text.toUtf8();
+    }
+    p.link = QString::fromLatin1(linkPrefix())
+            + QString::fromLatin1(p.bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
 Payload build(const OrderRecord &order, const Requisites &payer)
 {
     Payload p;
@@ -109,27 +125,27 @@ Payload build(const OrderRecord &order, const Requisites &payer)
     if (!p.hasCode())
         return p;
 
-    p.purpose = cutAtWord(purpose, PurposeLimit);
-    p.purposeCut = p.purpose != purpose;
-    const QStringList elements = {
+    QStringList elements = {
         QStringLiteral("BCD"), QStringLiteral("003"), QString(), QStringLiteral("UCT"), QString(),
         recipient, withoutBlanks(order.kredit), amountElement(order.suma), code,
-        QString(), QString(), p.purpose, displayText(order, payer),
+        QString(), QString(), QString(), displayText(order, payer),
         QString(), QString(), QString(), QString()
     };
-    // Windows-1251 takes half the room of UTF-8 for Cyrillic, so a long
-    // purpose still fits the code's size limit; UTF-8 when a character
-    // has no place in it.
-    QStringList text = elements;
-    text[2] = QStringLiteral("2");
-    p.text = text.join(QLatin1Char('\n'));
-    if (!Cp1251::encodeExact(p.text, &p.bytes)) {
-        text[2] = QStringLiteral("1");
-        p.text = text.join(QLatin1Char('\n'));
-        p.bytes = p.text.toUtf8();
+    // In UTF-8 a purpose of the full length can make the link longer than
+    // the largest symbol holds: the purpose is then cut shorter, at a word.
+    for (int limit = PurposeLimit;;) {
+        p.purpose = cutAtWord(purpose, limit);
+        elements[11] = p.purpose;
+        encodeElements(elements, p);
+        const int excess = int(p.link.size()) - LinkLimit;
+        if (excess <= 0 || p.purpose.size() <= 1)
+            break;
+        // Two UTF-8 bytes a Cyrillic letter, four link characters for three bytes.
+        limit = int(p.purpose.size()) - 1 - excess * 3 / 8;
     }
-    p.link = QString::fromLatin1(linkPrefix())
-            + QString::fromLatin1(p.bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+    p.purposeCut = p.purpose != purpose;
+    if (p.link.size() > LinkLimit)
+        p.reasons << QStringLiteral("Получатель и назначение платежа не помещаются в код.");
     return p;
 }
 

@@ -32,6 +32,9 @@ constexpr int RecipientLimit = 140;
 constexpr int PurposeLimit = 280;
 constexpr int DisplayLimit = 140;
 constexpr int RecipientCodeLimit = 10;
+// The link's length limit: the bytes a version-20 symbol holds at error
+// correction L in byte mode, the largest the rules allow.
+constexpr int LinkLimit = 858;
 
 inline const char *linkPrefix() { return "https://qr.bank.gov.ua/"; }
 
@@ -42,7 +45,7 @@ struct Payload
     QString text;      // the data as text, LF between the elements
     QByteArray bytes;  // the data in the encoding element 3 names
     QString link;      // linkPrefix() + Base64URL of bytes, no padding
-    bool purposeCut = false; // the purpose was longer than the format allows
+    bool purposeCut = false; // the purpose was longer than the format or the symbol allows
     QString purpose;   // the purpose as written into the code
 
     bool hasCode() const { return reasons.isEmpty(); }

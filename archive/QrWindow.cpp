@@ -111,8 +111,9 @@ QString QrWindow::noteText() const
     if (m_symbol.isNull())
         return QStringLiteral("Кода нет: ") + m_symbol.errorText();
     if (m_payload.purposeCut)
-        return QStringLiteral("Назначение платежа длиннее %1 знаков, которые вмещает код: "
-                              "в коде оно сокращено по границе слова.").arg(PaymentQr::PurposeLimit);
+        return QStringLiteral("Назначение платежа не помещается в код целиком: в коде оно сокращено "
+                              "по границе слова до %1 знаков (формат допускает не больше %2).")
+                .arg(m_payload.purpose.size()).arg(PaymentQr::PurposeLimit);
     return QString();
 }
 

@@ -210,6 +210,33 @@ private slots:
         QVERIFY(symbol.version() >= QrSymbol::MinVersion && symbol.version() <= QrSymbol::MaxVersion);
     }
 
+    // In UTF-8 (a modifier apostrophe) the full 280 letters would not fit a
+    // version-20 symbol: the purpose is cut further, at a word, and the code
+    // still reads.
+    void utf8PurposeFitsTheLargestSymbol()
+    {
+        const QString purpose = QStringLiteral("слово ").repeated(50).trimmed();
+        QrWindow window(order(QStringLiteral("ФОП Підʼячий Олег"), QStringLiteral("UA213223130000026007233566001"),
+                              QStringLiteral("1,00"), purpose),
+                        Payer);
+        const PaymentQr::Payload &p = window.payload();
+        QVERIFY(p.hasCode() && window.hasCode());
+        QCOMPARE(p.text.section(QLatin1Char('\n'), 2, 2), QStringLiteral("1"));
+        QVERIFY(p.purposeCut && p.purpose.size() < PaymentQr::PurposeLimit && p.purpose.size() > 150);
+        QVERIFY(purpose.startsWith(p.purpose + QLatin1Char(' ')));
+        QVERIFY(p.link.size() <= 858);
+        QVERIFY(window.symbol().version() <= 20);
+        QVERIFY(window.findChild<QLabel *>(QStringLiteral("QrNote"))->text().contains(
+                QStringLiteral("до %1 знаков").arg(p.purpose.size())));
+
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("code.png"));
+        QVERIFY(window.saveTo(png));
+        QString read;
+        ZBAR_READ(png, read);
+        QCOMPARE(read, p.link);
+    }
+
     // The drawn code, the hryvnia mark over its centre, reads back as the link.
     void decodesFromFiles()
     {
