@@ -5,6 +5,8 @@
 #include "app/SheetPrinter.h"
 #include "app/frmAbout.h"
 #include "archive/frmArc.h"
+#include "dialogkit/DialogKit.h"
+#include "dialogkit/Message.h"
 #include "document/Form1.h"
 #include "entry/frmCreate.h"
 #include "requisites/frmFirma.h"
@@ -17,7 +19,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -29,7 +30,8 @@
 
 namespace {
 
-constexpr int Twips = 15; // twips to a screen pixel
+using DialogKit::pixels;
+using DialogKit::TwipsPerPixel;
 
 // The system's desktop colour behind the document window.
 const QColor DesktopColour(0x3A, 0x6E, 0xA5);
@@ -89,7 +91,7 @@ MDIForm1::MDIForm1(const QString &programFolder, QWidget *parent)
     createStatusBar();
 
     // Restored size: a client area of 9615 x 7560 twips, centred on the screen.
-    resize(9615 / Twips, 7560 / Twips + m_toolbar->height() + statusBar()->height()
+    resize(pixels(9615), pixels(7560) + m_toolbar->height() + statusBar()->height()
                    + menuBar()->sizeHint().height());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -155,7 +157,7 @@ void MDIForm1::createToolbar()
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setIconSize(QSize(16, 15));
-    m_toolbar->setFixedHeight(555 / Twips);
+    m_toolbar->setFixedHeight(pixels(555));
     m_toolbar->setContentsMargins(0, 0, 0, 0);
     m_toolbar->layout()->setContentsMargins(0, 0, 0, 0);
     m_toolbar->layout()->setSpacing(0);
@@ -191,10 +193,10 @@ void MDIForm1::createStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
-    bar->setFixedHeight(330 / Twips);
+    bar->setFixedHeight(pixels(330));
     m_statusPanel = new QLabel(QStringLiteral("Готово:"), bar);
     m_statusPanel->setObjectName(QStringLiteral("Panel1"));
-    m_statusPanel->setFixedWidth(1440 / Twips);
+    m_statusPanel->setFixedWidth(pixels(1440));
     m_statusPanel->setFrameShape(QFrame::Panel);
     m_statusPanel->setFrameShadow(QFrame::Sunken);
     bar->addWidget(m_statusPanel);
@@ -210,12 +212,11 @@ bool MDIForm1::MDIForm_Load()
     documentWindow();
     MDIForm_Resize();
     if (!m_database.open(databasePath())) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Vexaron"),
-                        QStringLiteral("Не удалось открыть базу данных\n%1\n\n%2")
-                                .arg(QDir::toNativeSeparators(databasePath()), m_database.errorText()),
-                        QMessageBox::Ok);
-        box.setObjectName(QStringLiteral("DatabaseError"));
-        box.exec();
+        DialogKit::Message refused = DialogKit::failure(
+                QStringLiteral("Не удалось открыть базу данных\n") + QDir::toNativeSeparators(databasePath()),
+                m_database.errorText());
+        refused.objectName = QStringLiteral("DatabaseError");
+        DialogKit::show(nullptr, refused);
         return false;
     }
     return true;
@@ -248,7 +249,7 @@ void MDIForm1::showDocumentWindow()
 QSizeF MDIForm1::clientSizeTwips() const
 {
     const QSize size = m_client->viewport()->size();
-    return QSizeF(size.width() * Twips, size.height() * Twips);
+    return QSizeF(size.width() * TwipsPerPixel, size.height() * TwipsPerPixel);
 }
 
 void MDIForm1::MDIForm_Resize()
@@ -258,7 +259,7 @@ void MDIForm1::MDIForm_Resize()
     const QSizeF client = clientSizeTwips();
     m_documentOrigin = centredOrigin(client.width(), client.height(), Form1::WidthTwips,
                                      Form1::HeightTwips);
-    m_documentFrame->move(qRound(m_documentOrigin.x() / Twips), qRound(m_documentOrigin.y() / Twips));
+    m_documentFrame->move(pixels(m_documentOrigin.x()), pixels(m_documentOrigin.y()));
 }
 
 void MDIForm1::resizeEvent(QResizeEvent *event)
@@ -317,6 +318,7 @@ void MDIForm1::mnuNew_Click()
     // A fresh dialog for every opening: empty boxes, a newly counted number.
     frmCreate dialog(m_database, *this, this);
     dialog.exec();
+    DialogKit::handBackKeyboard(&dialog);
 }
 
 void MDIForm1::mnuArchive_Click()
@@ -326,6 +328,7 @@ void MDIForm1::mnuArchive_Click()
         m_frmArc = new frmArc(m_database, *this, this);
     m_frmArc->Form_Load();
     m_frmArc->exec();
+    DialogKit::handBackKeyboard(m_frmArc);
 }
 
 void MDIForm1::mnuFirma_Click()
@@ -334,6 +337,7 @@ void MDIForm1::mnuFirma_Click()
     if (!m_frmFirma)
         m_frmFirma = new frmFirma(m_database, *this, this);
     m_frmFirma->exec();
+    DialogKit::handBackKeyboard(m_frmFirma);
 }
 
 QPrinter &MDIForm1::printer()
@@ -362,10 +366,9 @@ void MDIForm1::mnuPrint_Click()
 {
     if (SheetPrinter::print(printer(), documentWindow()->fields()))
         return;
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vexaron"),
-                    QStringLiteral("Нет связи с принтером."), QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("PrintError"));
-    box.exec();
+    DialogKit::Message notPrinted = DialogKit::failure(QStringLiteral("Нет связи с принтером."));
+    notPrinted.objectName = QStringLiteral("PrintError");
+    DialogKit::show(this, notPrinted);
 }
 
 void MDIForm1::mnuClose_Click()
@@ -390,13 +393,13 @@ void MDIForm1::mnuAbout_Click()
     if (!m_frmAbout)
         m_frmAbout = new frmAbout(this);
     m_frmAbout->exec();
+    DialogKit::handBackKeyboard(m_frmAbout);
 }
 
 void MDIForm1::mnuEditor_Click()
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Автор"),
-                    QStringLiteral("Vexaron написан командой разработчиков Vexaron."),
-                    QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("AuthorMessage"));
-    box.exec();
+    DialogKit::Message author = DialogKit::notice(
+            QStringLiteral("Vexaron написан командой разработчиков Vexaron."), QStringLiteral("Автор"));
+    author.objectName = QStringLiteral("AuthorMessage");
+    DialogKit::show(this, author);
 }

@@ -33,7 +33,6 @@ public:
     // returns false; the program must not go on without its database.
     bool MDIForm_Load();
 
-    QString programFolder() const { return m_programFolder; }
     QString databasePath() const;
     Database &database() { return m_database; }
 
@@ -41,7 +40,6 @@ public:
     void setStatusText(const QString &text) override;
     QString statusText() const override;
     Form1 *documentWindow() override;
-    QWidget *dialogParent() override { return this; }
 
     // Shows the document window (after the start-up pause).
     void showDocumentWindow();

@@ -14,32 +14,33 @@ namespace SheetPrinter {
 namespace {
 
 constexpr double TwipsPerInch = 1440.0;
+constexpr double PointsPerInch = 72.0;
 
 } // namespace
 
-QPageSize sheetPageSize()
+QPointF printableTopLeft(const QPrinter &printer)
 {
-    // In inches the twips convert without rounding; ExactMatch keeps the
-    // sheet from being taken for A5 (210 x 148 mm) or another near size.
-    return QPageSize(QSizeF(Sheet::WidthTwips / TwipsPerInch, Sheet::HeightTwips / TwipsPerInch),
-                     QPageSize::Inch, QStringLiteral("Платежное поручение"),
-                     QPageSize::ExactMatch);
-}
-
-QPageLayout sheetPageLayout()
-{
-    return QPageLayout(sheetPageSize(), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                       QPageLayout::Point);
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Point);
+    // The printer's margins, as its description gives them for the paper
+    // upright; Qt leaves them so on a landscape page.
+    const QMarginsF margins = layout.minimumMargins();
+    if (layout.orientation() == QPageLayout::Landscape) {
+        // CUPS turns a landscape page a quarter turn counter-clockwise onto
+        // the paper: its left edge lies on the paper's bottom, its top on
+        // the paper's left.
+        return QPointF(margins.bottom(), margins.left());
+    }
+    return QPointF(margins.left(), margins.top());
 }
 
 void prepare(QPrinter &printer)
 {
-    printer.setFullPage(false); // the origin is the top-left corner of the printable area
-    if (!printer.setPageLayout(sheetPageLayout())) {
-        // The printer keeps margins of its own: the sheet's page all the same.
-        printer.setPageSize(sheetPageSize());
-        printer.setPageOrientation(QPageLayout::Portrait);
-    }
+    // The printer keeps its own paper and margins, as its queue describes
+    // them: the sheet goes on that page, upright. A page of the sheet's own
+    // size would be turned and centred by every printer that takes no
+    // custom sizes.
+    printer.setPageOrientation(QPageLayout::Portrait);
     printer.setDocName(QStringLiteral("Платежное поручение"));
     printer.setCreator(QStringLiteral("Vexaron"));
 }
@@ -55,11 +56,15 @@ bool print(QPrinter &printer, const SheetFields &fields)
     }
 
     SheetFonts::registerFonts();
+    // The sheet is placed from the paper's corner: Qt's own margins (10
+    // points unless the printer needs more) are not the printable area's.
+    printer.setFullPage(true);
     QPainter painter;
     // With no printer at all Qt falls back to a PDF file without a name,
     // and begin() refuses.
     if (!painter.begin(&printer))
         return false;
+    painter.translate(printableTopLeft(printer) * printer.resolution() / PointsPerInch);
     const double scale = printer.resolution() / TwipsPerInch;
     painter.scale(scale, scale);
     Sheet::paint(painter, fields);

@@ -12,20 +12,19 @@ class SheetFields;
 // vector output.
 namespace SheetPrinter {
 
-// The sheet's own page: 11685 x 8475 twips (about 206 x 149.5 mm), taken
-// exactly as it is (never snapped to a neighbouring standard size such as
-// A5), portrait, no margins of its own.
-QPageSize sheetPageSize();
-QPageLayout sheetPageLayout();
-
-// Sets up a freshly made printer for the sheet: the sheet's page, painting
-// from the top-left corner of the printable area, the job's name.
+// Sets up a freshly made printer for the sheet: the paper the printer has
+// by default, upright, the job's name.
 void prepare(QPrinter &printer);
 
-// Prints the sheet with these fields as one page on the printer's current
-// settings, at the top-left corner of the printable area. False when
-// anything fails: no printer, the printer gone from the system, the painter
-// refused, or the printer reporting an error.
+// The top-left corner of the printable area on the page as the printer is
+// set (paper, orientation), in points from the page's top-left corner.
+QPointF printableTopLeft(const QPrinter &printer);
+
+// Prints the sheet with these fields, at true size, as one page of the
+// paper and orientation the printer is set to, at the top-left corner of
+// the printable area. False when anything fails: no printer, the printer
+// gone from the system, the painter refused, or the printer reporting an
+// error.
 bool print(QPrinter &printer, const SheetFields &fields);
 
 // What the printer-setup dialog may change, so that a cancelled dialog can

@@ -4,11 +4,14 @@
 #include "document/SheetFonts.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOption>
 #include <QThread>
 #include <QTimer>
+#include <QTranslator>
 
 namespace {
 
@@ -115,8 +118,26 @@ std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs)
     return main;
 }
 
+bool loadToolkitTranslations()
+{
+    static QTranslator *translator = nullptr;
+    if (translator)
+        return true;
+    auto *loaded = new QTranslator(qApp);
+    if (!loaded->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete loaded;
+        return false;
+    }
+    QCoreApplication::installTranslator(loaded);
+    translator = loaded;
+    return true;
+}
+
 int RunProgram(const QString &programFolder)
 {
+    loadToolkitTranslations();
+
     // Only the start-up benchmark ends the run as soon as the main window
     // is up with the database open, so the whole process can be timed up
     // to that point; the event loop still takes what showing it queued.

@@ -11,6 +11,12 @@ class MDIForm1;
 // database could not be opened; the reason has been shown to the user.
 std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs = 1000);
 
+// Dialogs that Qt itself draws (the printer dialog, the file dialog, the
+// standard buttons) speak the interface's language, Russian, from Qt's own
+// translations (Debian package qt6-translations-l10n). The program's own
+// texts are untouched. False when the translations are not installed.
+bool loadToolkitTranslations();
+
 // The whole run with the program folder given: start-up, then the event
 // loop. Returns the process's exit status (non-zero when the database could
 // not be opened).

@@ -1,43 +1,43 @@
 #include "app/frmAbout.h"
 
 #include "app/Icons.h"
-#include "document/DialogSupport.h"
+#include "dialogkit/Controls.h"
+#include "dialogkit/DialogKit.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 namespace {
 
-constexpr double Twips = 15.0; // twips to a screen pixel
+using DialogKit::Control;
+using DialogKit::Kind;
 
-QRect twips(int left, int top, int width, int height)
+// The button comes first so that it is first in the tab order; all take
+// the dialog's own font.
+const QList<Control> &controls()
 {
-    return QRect(qRound(left / Twips), qRound(top / Twips), qRound(width / Twips),
-                 qRound(height / Twips));
-}
-
-// A one-pixel horizontal rule from x1 to x2 at y, in twips.
-QWidget *makeRule(QWidget *parent, const char *name, int x1, int x2, int y, const QColor &colour)
-{
-    auto *rule = new QWidget(parent);
-    rule->setObjectName(QString::fromLatin1(name));
-    rule->setGeometry(qRound(x1 / Twips), qRound(y / Twips), qRound((x2 - x1) / Twips), 1);
-    QPalette palette = rule->palette();
-    palette.setColor(QPalette::Window, colour);
-    rule->setPalette(palette);
-    rule->setAutoFillBackground(true);
-    return rule;
-}
-
-QLabel *makeText(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
+    using namespace DialogKit;
+    static const QList<Control> list = {
+        { "Command1", Kind::Button, "ОК", 4140, 3960, 1185, 375, Inherited, Default },
+        { "Image1", Kind::Label, "", 90, 90, 2070, 2820, Inherited, Scaled },
+        { "Label1", Kind::Label,
+          "Vexaron\n"
+          "Платежное поручение\n"
+          "Версия 1.0\n\n"
+          "Заполнение, печать и архив банковских платёжных поручений. Сумма прописью и дата "
+          "выписки составляются сами; документ печатается в натуральную величину, как на "
+          "бланке банка.",
+          2205, 90, 3210, 2490, Inherited, Wrap | PlainText },
+        { "Line2", Kind::Rule, "", 90, 2970, 5265, 0, Inherited, 0, Shade::Red },
+        { "Label2", Kind::Label,
+          "Данные: файл vexa.mdb в папке программы.\n"
+          "Справка: меню «Справка», пункт «Помощь».",
+          90, 3060, 5280, 465, Inherited, Wrap | PlainText },
+        { "Line1_0", Kind::Rule, "", 45, 3600, 5310, 0, Inherited, 0, Shade::WindowText },
+        { "Line1_1", Kind::Rule, "", 45, 3610, 5310, 0, Inherited, 0, Shade::Base },
+        { "Label3", Kind::Label, "Vexaron © 2026", 90, 3960, 2580, 240, Inherited, PlainText },
+    };
+    return list;
 }
 
 } // namespace
@@ -52,44 +52,17 @@ frmAbout::frmAbout(QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(qRound(WidthTwips / Twips), qRound(HeightTwips / Twips));
+    setFixedSize(DialogKit::twipsSize(WidthTwips, HeightTwips));
 
-    // The button comes first so that it is first in the tab order.
-    Command1 = new QPushButton(QStringLiteral("ОК"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twips(4140, 3960, 1185, 375));
-    Command1->setDefault(true);
+    DialogKit::build(this, controls());
+    using DialogKit::control;
+    Command1 = control<QPushButton>(this, "Command1");
     connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
-
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(twips(90, 90, 2070, 2820));
-    Image1->setScaledContents(true);
+    Image1 = control<QLabel>(this, "Image1");
     Image1->setPixmap(Icons::aboutPicture());
-
-    Label1 = makeText(this, "Label1",
-                      QStringLiteral("Vexaron\n"
-                                     "Платежное поручение\n"
-                                     "Версия 1.0\n\n"
-                                     "Заполнение, печать и архив банковских платёжных "
-                                     "поручений. Сумма прописью и дата выписки "
-                                     "составляются сами; документ печатается в "
-                                     "натуральную величину, как на бланке банка."),
-                      twips(2205, 90, 3210, 2490));
-
-    makeRule(this, "Line2", 90, 5355, 2970, QColor(255, 0, 0));
-
-    Label2 = makeText(this, "Label2",
-                      QStringLiteral("Данные: файл vexa.mdb в папке программы.\n"
-                                     "Справка: меню «Справка», пункт «Помощь»."),
-                      twips(90, 3060, 5280, 465));
-
-    makeRule(this, "Line1_0", 45, 5355, 3600, palette().color(QPalette::WindowText));
-    makeRule(this, "Line1_1", 45, 5355, 3610, palette().color(QPalette::Base));
-
-    Label3 = makeText(this, "Label3", QStringLiteral("Vexaron © 2026"),
-                      twips(90, 3960, 2580, 240));
-    Label3->setWordWrap(false);
+    Label1 = control<QLabel>(this, "Label1");
+    Label2 = control<QLabel>(this, "Label2");
+    Label3 = control<QLabel>(this, "Label3");
     QPalette blue = Label3->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
     Label3->setPalette(blue);
@@ -103,6 +76,6 @@ void frmAbout::Command1_Click()
 void frmAbout::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    DialogSupport::centreOnScreen(this);
+    DialogKit::centreOnScreen(this);
     Command1->setFocus();
 }

@@ -1,7 +1,7 @@
 #include "archive/Handover.h"
 
 #include "archive/QrWindow.h"
-#include "document/DialogSupport.h"
+#include "dialogkit/Message.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -39,7 +39,7 @@ QString reportText(const QString &path, const OrderExport::Prepared &prepared)
 
 bool confirmReplace(QWidget *parent, const QString &path)
 {
-    return QMessageBox::question(parent, QStringLiteral("Vexaron"),
+    return QMessageBox::question(parent, DialogKit::programName(),
                                  QStringLiteral("Файл %1 уже есть. Заменить его?").arg(shownPath(path)),
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             == QMessageBox::Yes;
@@ -58,8 +58,7 @@ void showQrCode(QWidget *parent, const OrderRecord &order, const Requisites &pay
 void exportOrders(QWidget *parent, const QVector<OrderRecord> &orders, const Requisites &payer)
 {
     if (orders.isEmpty()) {
-        QMessageBox::information(parent, QStringLiteral("Vexaron"),
-                                 QStringLiteral("В архиве нет поручений для экспорта."));
+        DialogKit::show(parent, DialogKit::notice(QStringLiteral("В архиве нет поручений для экспорта.")));
         return;
     }
     QString filter = ClientBankFilter;
@@ -81,8 +80,8 @@ bool exportTo(QWidget *parent, const QString &path, OrderExport::Format format,
     const OrderExport::Prepared prepared =
             OrderExport::prepare(orders, payer, format, QDateTime::currentDateTime());
     if (prepared.written == 0) {
-        DialogSupport::showFailure(parent, QStringLiteral("Файл не записан: выгружать нечего.\n\n")
-                                                   + leftOutText(prepared.leftOut));
+        DialogKit::show(parent, DialogKit::failure(QStringLiteral("Файл не записан: выгружать нечего."),
+                                                   leftOutText(prepared.leftOut)));
         return false;
     }
     const bool exists = QFileInfo::exists(path);
@@ -90,13 +89,12 @@ bool exportTo(QWidget *parent, const QString &path, OrderExport::Format format,
         return false;
     QString error;
     if (!OrderExport::writeFile(path, prepared.bytes, exists, &error)) {
-        DialogSupport::showFailure(parent, QStringLiteral("Файл %1 не записан: %2.%3")
-                                                   .arg(shownPath(path), error,
-                                                        exists ? QStringLiteral(" Прежний файл не изменен.")
-                                                               : QString()));
+        const QString notDone = exists ? QStringLiteral("Файл %1 не записан, прежний файл не изменен.")
+                                       : QStringLiteral("Файл %1 не записан.");
+        DialogKit::show(parent, DialogKit::failure(notDone.arg(shownPath(path)), error));
         return false;
     }
-    QMessageBox::information(parent, QStringLiteral("Vexaron"), reportText(path, prepared));
+    DialogKit::show(parent, DialogKit::notice(reportText(path, prepared)));
     return true;
 }
 

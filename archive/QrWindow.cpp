@@ -1,6 +1,6 @@
 #include "archive/QrWindow.h"
 
-#include "document/DialogSupport.h"
+#include "dialogkit/Message.h"
 #include "document/DocumentFill.h"
 
 #include <QApplication>
@@ -144,7 +144,8 @@ bool QrWindow::saveTo(const QString &path)
     // The file keeps the on-screen size: at least four pixels a module.
     if (m_symbol.save(path, m_modulePixels, &error))
         return true;
-    DialogSupport::showFailure(this, QStringLiteral("Не удалось сохранить QR-код в файл %1: %2")
-                                             .arg(QDir::toNativeSeparators(path), error));
+    DialogKit::show(this, DialogKit::failure(QStringLiteral("QR-код не сохранен в файл %1.")
+                                                     .arg(QDir::toNativeSeparators(path)),
+                                             error));
     return false;
 }

@@ -2,16 +2,16 @@
 
 #include "archive/ArcModel.h"
 #include "archive/Handover.h"
-#include "document/DialogSupport.h"
+#include "dialogkit/Controls.h"
+#include "dialogkit/DialogKit.h"
+#include "dialogkit/Message.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
-#include "document/SheetFonts.h"
 #include "store/Database.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,12 +19,25 @@
 
 namespace {
 
-constexpr int Twips = 15; // twips to a screen pixel
+using DialogKit::Control;
+using DialogKit::Kind;
+using Sheet::Field;
 
-QRect twips(int left, int top, int width, int height)
+// Created in tab order; all take the dialog's own font.
+const QList<Control> &controls()
 {
-    return QRect(left / Twips, top / Twips, width / Twips, height / Twips);
+    static const QList<Control> list = {
+        { "Command1", Kind::Button, "Отмена", 5850, 4905, 1185, 375 },
+        { "Command2", Kind::Button, "OK", 4590, 4905, 1185, 375 },
+        { "ListView1", Kind::Custom, "", 90, 180, 7035, 4290 },
+        { "Command3", Kind::Button, "Удалить", 3195, 4905, 1185, 375 },
+        { "Command4", Kind::Button, "QR-код", 90, 4905, 1185, 375 },
+        { "Command5", Kind::Button, "Экспорт...", 1365, 4905, 1185, 375 },
+    };
+    return list;
 }
+
+const char NotDeleted[] = "Поручение не удалено.";
 
 } // namespace
 
@@ -33,42 +46,40 @@ frmArc::frmArc(Database &db, DocumentHost &host, QWidget *parent)
     , m_db(db)
     , m_host(host)
 {
-    SheetFonts::registerFonts();
     setObjectName(QStringLiteral("frmArc"));
     setWindowTitle(QStringLiteral(" Архив"));
     // Fixed dialog border with a close box; no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(WidthTwips / Twips, HeightTwips / Twips);
-    QFont font(SheetFonts::sansFamily());
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFixedSize(DialogKit::twipsSize(WidthTwips, HeightTwips));
+    setFont(DialogKit::font(Sheet::Face::SansSerif, 8.25, false));
     buildControls();
 }
 
 void frmArc::buildControls()
 {
-    auto button = [&](const char *name, const QString &caption, const QRect &geometry,
-                      void (frmArc::*click)()) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(geometry);
-        b->setAutoDefault(false); // no default button
-        b->setDefault(false);
-        connect(b, &QPushButton::clicked, this, click);
-        return b;
-    };
-
-    // Created in tab order.
-    Command1 = button("Command1", QStringLiteral("Отмена"), twips(5850, 4905, 1185, 375),
-                      &frmArc::Command1_Click);
-    Command2 = button("Command2", QStringLiteral("OK"), twips(4590, 4905, 1185, 375),
-                      &frmArc::Command2_Click);
-
     m_model = new ArcModel(this);
-    ListView1 = new QTableView(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setGeometry(twips(90, 180, 7035, 4290));
+    DialogKit::build(this, controls(), [this](const Control &) { return new QTableView(this); });
+    using DialogKit::control;
+    Command1 = control<QPushButton>(this, "Command1");
+    Command2 = control<QPushButton>(this, "Command2");
+    Command3 = control<QPushButton>(this, "Command3");
+    Command4 = control<QPushButton>(this, "Command4");
+    Command5 = control<QPushButton>(this, "Command5");
+    ListView1 = control<QTableView>(this, "ListView1");
+    connect(Command1, &QPushButton::clicked, this, &frmArc::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmArc::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmArc::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmArc::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmArc::Command5_Click);
+    setUpList();
+
+    DialogKit::setTabChain(this, { "Command1", "Command2", "ListView1", "Command3", "Command4", "Command5" });
+    Command1->setFocus();
+}
+
+void frmArc::setUpList()
+{
     ListView1->setModel(m_model);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -91,7 +102,7 @@ void frmArc::buildControls()
     columns->setHighlightSections(false);
     columns->setStretchLastSection(false);
     columns->setMinimumSectionSize(0);
-    columns->setDefaultSectionSize(ColumnTwips / Twips);
+    columns->setDefaultSectionSize(DialogKit::pixels(ColumnTwips));
 
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection &selected) {
@@ -99,21 +110,6 @@ void frmArc::buildControls()
                     ListView1_ItemClick(selected.indexes().first().row());
             });
     ListView1->viewport()->installEventFilter(this);
-
-    Command3 = button("Command3", QStringLiteral("Удалить"), twips(3195, 4905, 1185, 375),
-                      &frmArc::Command3_Click);
-
-    Command4 = button("Command4", QStringLiteral("QR-код"), twips(90, 4905, 1185, 375),
-                      &frmArc::Command4_Click);
-    Command5 = button("Command5", QStringLiteral("Экспорт..."), twips(1365, 4905, 1185, 375),
-                      &frmArc::Command5_Click);
-
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, ListView1);
-    setTabOrder(ListView1, Command3);
-    setTabOrder(Command3, Command4);
-    setTabOrder(Command4, Command5);
-    Command1->setFocus();
 }
 
 void frmArc::loadList()
@@ -129,7 +125,7 @@ void frmArc::Form_Load()
     // The list is built afresh, as if the dialog's controls were new.
     loadList();
     for (int c = 0; c < ArcModel::ColumnCount; ++c)
-        ListView1->setColumnWidth(c, ColumnTwips / Twips);
+        ListView1->setColumnWidth(c, DialogKit::pixels(ColumnTwips));
     ListView1->clearSelection();
     ListView1->horizontalScrollBar()->setValue(0);
     ListView1->verticalScrollBar()->setValue(0);
@@ -188,7 +184,7 @@ void frmArc::Command3_Click()
     }
     if (!m_db.deleteOrder(m_selectedRowid)) {
         // Nothing was deleted: the list stays as it is.
-        showFailure(m_db.errorText());
+        showFailure(QString::fromUtf8(NotDeleted), m_db.errorText());
         return;
     }
     loadList();
@@ -207,7 +203,8 @@ Requisites frmArc::payer()
 {
     // Without a firma row the payer's keys stay empty; the orders still go.
     Requisites requisites;
-    DocumentFill::readRequisites(m_db, &requisites);
+    bool found = false;
+    m_db.readRequisites(&requisites, &found);
     return requisites;
 }
 
@@ -218,7 +215,7 @@ void frmArc::Command4_Click()
             Handover::showQrCode(this, orderAt(row), payer());
             return;
         }
-    QMessageBox::information(this, QStringLiteral("Vexaron"), QStringLiteral("Выберите поручение в списке."));
+    DialogKit::show(this, DialogKit::notice(QStringLiteral("Выберите поручение в списке.")));
 }
 
 void frmArc::Command5_Click()
@@ -229,15 +226,15 @@ void frmArc::Command5_Click()
     Handover::exportOrders(this, orders, payer());
 }
 
-void frmArc::showFailure(const QString &text)
+void frmArc::showFailure(const QString &notDone, const QString &reason)
 {
-    DialogSupport::showFailure(this, text);
+    DialogKit::show(this, DialogKit::failure(notDone, reason));
 }
 
 void frmArc::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    DialogSupport::centreOnScreen(this);
+    DialogKit::centreOnScreen(this);
     Command1->setFocus();
 }
 
@@ -252,7 +249,7 @@ void frmArc::hideEvent(QHideEvent *event)
 void frmArc::keyPressEvent(QKeyEvent *event)
 {
     // No default and no cancel button.
-    if (!DialogSupport::keyWithoutDefaults(this, event))
+    if (!DialogKit::keyWithoutDefaults(this, event))
         QDialog::keyPressEvent(event);
 }
 

@@ -36,8 +36,6 @@ public:
 
     // The number of the line chosen last in this run, 0 before any choice.
     qint64 selectedId() const { return SelectedId; }
-    // The rowid of that line's row, 0 before any choice.
-    qint64 selectedRowid() const { return m_selectedRowid; }
 
     const ArcModel *model() const { return m_model; }
 
@@ -61,8 +59,10 @@ protected:
 
 private:
     void buildControls();
+    void setUpList();
     void loadList();
-    void showFailure(const QString &text);
+    // Something was not done, and why.
+    void showFailure(const QString &notDone, const QString &reason = QString());
     OrderRecord orderAt(int row) const;
     Requisites payer();
 

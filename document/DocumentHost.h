@@ -3,10 +3,9 @@
 #include <QString>
 
 class Form1;
-class QWidget;
 
-// What the dialogs may ask of the main window: its status text, the
-// document window and a parent for their own windows. Nothing else.
+// What the dialogs may ask of the main window: its status text and the
+// document window. Nothing else.
 class DocumentHost
 {
 public:
@@ -17,6 +16,4 @@ public:
     virtual QString statusText() const = 0;
     // The document window, created on first use.
     virtual Form1 *documentWindow() = 0;
-    // The window the dialogs are modal over.
-    virtual QWidget *dialogParent() = 0;
 };

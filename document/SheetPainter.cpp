@@ -2,11 +2,93 @@
 
 #include "document/SheetFonts.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPen>
+#include <QTextLayout>
 
 namespace Sheet {
+
+namespace {
+
+QFont stretched(const Text &t, int stretch)
+{
+    QFont f = font(t.face, t.points, t.bold);
+    f.setStretch(stretch);
+    return f;
+}
+
+// QTextLayout breaks lines at the line separator only.
+QString forLayout(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+}
+
+// Lays the text out across the box's width; the lines that stand wholly
+// inside the box, and at least the first one.
+int layOut(QTextLayout &layout, const Text &t, bool wraps, bool anywhere)
+{
+    QTextOption option(t.align);
+    option.setWrapMode(!wraps ? QTextOption::NoWrap
+                       : anywhere ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                  : QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    layout.beginLayout();
+    qreal y = 0;
+    int shown = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(t.width);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+        if (shown == 0 || y <= t.height)
+            ++shown;
+    }
+    layout.endLayout();
+    return shown;
+}
+
+// Whether the text fits the box whole at this stretch: every line within
+// the width, every line within the height.
+bool fitsAt(const Text &t, const QString &text, int stretch, bool wraps)
+{
+    QTextLayout layout(forLayout(text), stretched(t, stretch));
+    const int shown = layOut(layout, t, wraps, false);
+    if (shown < layout.lineCount())
+        return false;
+    for (int i = 0; i < layout.lineCount(); ++i)
+        if (layout.lineAt(i).naturalTextWidth() > t.width)
+            return false;
+    return true;
+}
+
+// The widest stretch in [lowest, 100] at which the text fits; lowest when
+// none does.
+int widestFitting(const Text &t, const QString &text, int lowest, bool wraps)
+{
+    if (fitsAt(t, text, 100, wraps))
+        return 100;
+    int fits = lowest, failsAt = 100;
+    while (failsAt - fits > 1) {
+        const int middle = (fits + failsAt) / 2;
+        (fitsAt(t, text, middle, wraps) ? fits : failsAt) = middle;
+    }
+    return fits;
+}
+
+void drawText(QPainter &painter, const Text &t, const QString &text)
+{
+    const Setting setting = settingFor(t, text);
+    QTextLayout layout(forLayout(text), stretched(t, setting.stretch));
+    const int shown = layOut(layout, t, setting.wraps, true);
+    painter.save();
+    // A last guard: a glyph reaching beyond its own line stays in the box.
+    painter.setClipRect(QRectF(t.left, t.top, t.width, t.height));
+    for (int i = 0; i < shown; ++i)
+        layout.lineAt(i).draw(&painter, QPointF(t.left, t.top));
+    painter.restore();
+}
+
+} // namespace
 
 QFont font(Face face, double points, bool bold)
 {
@@ -23,27 +105,13 @@ QFont font(Face face, double points, bool bold)
     return f;
 }
 
-// The stand-in faces run a few per cent wider than the originals, so a
-// one-line text that overflows its box by no more than that stays on its
-// line (the box widened to fit) instead of wrapping out of sight. Returns an
-// invalid box when the text must wrap.
-QRectF singleLineBox(const Text &t, const QFont &font, const QString &text)
+Setting settingFor(const Text &t, const QString &text)
 {
-    if (text.contains(QLatin1Char('\n')))
-        return QRectF();
-    const qreal width = QFontMetricsF(font).horizontalAdvance(text);
-    if (width > t.width * SingleLineTolerance)
-        return QRectF();
-    const qreal w = qMax<qreal>(t.width, width);
-    qreal left = t.left;
-    if (t.align & Qt::AlignHCenter)
-        left = t.left + (t.width - w) / 2.0;
-    return QRectF(left, t.top, w, t.height);
-}
-
-int textFlags(const Text &element)
-{
-    return int(element.align) | Qt::AlignTop | Qt::TextWordWrap;
+    if (t.field == Field::AmountInWords)
+        return { widestFitting(t, text, 1, false), false };
+    // A box of several lines (the purpose of payment) keeps a text as
+    // designed while its wrapped lines fit; a one-line box condenses first.
+    return { widestFitting(t, text, CondenseFloor, true), true };
 }
 
 void paint(QPainter &painter, const SheetFields &fields)
@@ -70,22 +138,8 @@ void paint(QPainter &painter, const SheetFields &fields)
     painter.setPen(Qt::black);
     for (const Text &t : texts()) {
         const QString text = t.field == Field::None ? t.text : fields.text(t.field);
-        if (text.isEmpty())
-            continue;
-        const QRectF box(t.left, t.top, t.width, t.height);
-        painter.save();
-        const QFont f = font(t.face, t.points, t.bold);
-        painter.setFont(f);
-        const QRectF drawn = singleLineBox(t, f, text);
-        if (drawn.isValid()) {
-            painter.setClipRect(drawn);
-            painter.drawText(drawn, int(t.align) | Qt::AlignTop, text);
-        } else {
-            // Lines that fall below the field are cut off; nothing grows.
-            painter.setClipRect(box);
-            painter.drawText(box, textFlags(t), text);
-        }
-        painter.restore();
+        if (!text.isEmpty())
+            drawText(painter, t, text);
     }
     painter.restore();
 }

@@ -1,53 +1,65 @@
 #include "entry/frmCreate.h"
 
-#include "document/DialogSupport.h"
+#include "dialogkit/Controls.h"
+#include "dialogkit/DialogKit.h"
+#include "dialogkit/Message.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
-#include "document/SheetFonts.h"
 #include "store/Database.h"
 
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <limits>
-
 namespace {
 
-constexpr int Twips = 15; // twips to a screen pixel
+using DialogKit::Control;
+using DialogKit::Kind;
+using Sheet::Face;
 
-QRect twips(int left, int top, int width, int height)
+constexpr DialogKit::Look Caption{ Face::SansSerif, 9.75, false };
+constexpr DialogKit::Look Typed{ Face::SansSerif, 9.75, true };
+constexpr DialogKit::Look DateLook{ Face::Serif, 9.75, true };
+
+// Created in this order; the tab order is tabChain's.
+const QList<Control> &controls()
 {
-    return QRect(qRound(left / double(Twips)), qRound(top / double(Twips)),
-                 qRound(width / double(Twips)), qRound(height / double(Twips)));
+    using namespace DialogKit;
+    static const QList<Control> list = {
+        { "Label1_0", Kind::Label, "Номер доручення", 315, 405, 2040, 285, Caption, Wrap },
+        { "Label1_1", Kind::Label, "Сума   (0,00)", 315, 855, 2040, 285, Caption, Wrap },
+        { "Label1_2", Kind::Label, "Одержувач", 315, 1305, 2040, 285, Caption, Wrap },
+        { "Label1_3", Kind::Label, "Код одержувача", 315, 1755, 2040, 285, Caption, Wrap },
+        { "Label1_4", Kind::Label, "Банк одержувача", 315, 2205, 2040, 285, Caption, Wrap },
+        { "Label1_8", Kind::Label, "Код Банку", 315, 2655, 2040, 285, Caption, Wrap },
+        { "Label1_5", Kind::Label, "Роз. Рахунок", 315, 3105, 2040, 285, Caption, Wrap },
+        { "Label1_7", Kind::Label, "Призначення платежу", 315, 3555, 2040, 510, Caption, Wrap },
+        { "Label1_9", Kind::Label, "Дата", 3600, 405, 645, 285, Caption, Wrap },
+        { "Text1", Kind::Custom, "0", 2430, 360, 960, 330, Typed },
+        { "DTPicker1", Kind::Custom, "", 4320, 360, 2580, 330, DateLook },
+        { "Text2", Kind::Box, "", 2430, 810, 1905, 330, Typed },
+        { "Text3", Kind::Box, "", 2430, 1260, 4470, 330, Typed },
+        { "Text4", Kind::Box, "", 2430, 1710, 2535, 330, Typed },
+        { "Text5", Kind::Box, "", 2430, 2160, 4470, 330, Typed },
+        { "Text9", Kind::Box, "", 2430, 2610, 2535, 330, Typed },
+        { "Text6", Kind::Box, "", 2430, 3060, 2535, 330, Typed },
+        { "Text8", Kind::Memo, "", 2430, 3510, 4470, 1050, Typed },
+        // The double rule above the buttons.
+        { "Line1_0", Kind::Rule, "", 45, 5220, 7020, 0, Inherited, 0, Shade::WindowText },
+        { "Line1_1", Kind::Rule, "", 45, 5230, 7020, 0, Inherited, 0, Shade::HighlightedText },
+        { "Command3", Kind::Button, "Сохранить", 3375, 5490, 1140, 375 },
+        { "Command2", Kind::Button, "OK", 4680, 5490, 1140, 375 },
+        { "Command1", Kind::Button, "Отмена", 5895, 5490, 1140, 375 },
+    };
+    return list;
 }
 
-QFont sansFont(bool bold)
-{
-    QFont font(SheetFonts::sansFamily());
-    font.setPointSizeF(9.75);
-    font.setBold(bold);
-    return font;
-}
-
-QFont serifFont(bool bold)
-{
-    QFont font(SheetFonts::serifFamily());
-    font.setPointSizeF(9.75);
-    font.setBold(bold);
-    return font;
-}
-
-// Qt has no title-bar-text colour; the highlighted-text colour is the same
-// white in the usual schemes.
-QColor titleBarTextColour(const QPalette &palette)
-{
-    return palette.color(QPalette::HighlightedText);
-}
+// The bank-code box and the date come after the buttons.
+const QStringList TabChain = { "Text2", "Text3", "Text4", "Text5", "Text6", "Text8", "Command3",
+                               "Command2", "Command1", "Text9", "DTPicker1" };
 
 const char MissingValue[] = "Пропущено значение";
 const char BadAmount[] = "Не верно введена сумма";
@@ -69,6 +81,31 @@ protected:
     bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
 };
 
+// The number: a label dressed as a read-only box, white as the text of a
+// title bar.
+QLabel *makeNumber(QWidget *dialog, const Control &c)
+{
+    auto *number = new QLabel(QString::fromUtf8(c.text), dialog);
+    number->setFrameStyle(QFrame::Box | QFrame::Plain);
+    number->setLineWidth(1);
+    number->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    number->setAutoFillBackground(true);
+    QPalette palette = number->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::HighlightedText));
+    number->setPalette(palette);
+    return number;
+}
+
+QDateEdit *makePicker(QWidget *dialog)
+{
+    auto *picker = new DatePicker(dialog);
+    picker->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+    picker->setDisplayFormat(QStringLiteral("dd/MMMM/yyyy"));
+    picker->setCalendarPopup(true);
+    picker->setDateRange(frmCreate::firstDate(), frmCreate::lastDate());
+    return picker;
+}
+
 } // namespace
 
 frmCreate::frmCreate(Database &db, DocumentHost &host, QWidget *parent)
@@ -77,10 +114,9 @@ frmCreate::frmCreate(Database &db, DocumentHost &host, QWidget *parent)
     , m_db(db)
     , m_host(host)
 {
-    SheetFonts::registerFonts();
     setObjectName(QStringLiteral("frmCreate"));
     setWindowTitle(QStringLiteral("Заполнение Констант"));
-    setFixedSize(WidthTwips / Twips, HeightTwips / Twips);
+    setFixedSize(DialogKit::twipsSize(WidthTwips, HeightTwips));
     setSizeGripEnabled(false);
 
     buildControls();
@@ -99,118 +135,38 @@ QDate frmCreate::lastDate()
 
 void frmCreate::buildControls()
 {
-    const struct
-    {
-        int index;
-        const char *caption;
-        int left, top, width, height;
-    } captions[] = {
-        { 0, "Номер доручення", 315, 405, 2040, 285 },
-        { 1, "Сума   (0,00)", 315, 855, 2040, 285 },
-        { 2, "Одержувач", 315, 1305, 2040, 285 },
-        { 3, "Код одержувача", 315, 1755, 2040, 285 },
-        { 4, "Банк одержувача", 315, 2205, 2040, 285 },
-        { 8, "Код Банку", 315, 2655, 2040, 285 },
-        { 5, "Роз. Рахунок", 315, 3105, 2040, 285 },
-        { 7, "Призначення платежу", 315, 3555, 2040, 510 },
-        { 9, "Дата", 3600, 405, 645, 285 },
-    };
-    for (const auto &c : captions) {
-        auto *label = new QLabel(QString::fromUtf8(c.caption), this);
-        label->setObjectName(QStringLiteral("Label1_%1").arg(c.index));
-        label->setGeometry(twips(c.left, c.top, c.width, c.height));
-        label->setFont(sansFont(false));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setWordWrap(true);
-    }
+    DialogKit::build(this, controls(), [this](const Control &c) -> QWidget * {
+        if (qstrcmp(c.name, "Text1") == 0)
+            return makeNumber(this, c);
+        return makePicker(this);
+    });
+    using DialogKit::control;
+    Text1 = control<QLabel>(this, "Text1");
+    DTPicker1 = control<QDateEdit>(this, "DTPicker1");
+    Text2 = control<QLineEdit>(this, "Text2");
+    Text3 = control<QLineEdit>(this, "Text3");
+    Text4 = control<QLineEdit>(this, "Text4");
+    Text5 = control<QLineEdit>(this, "Text5");
+    Text9 = control<QLineEdit>(this, "Text9");
+    Text6 = control<QLineEdit>(this, "Text6");
+    Text8 = control<QPlainTextEdit>(this, "Text8");
 
-    // The number: a label dressed as a read-only box.
-    Text1 = new QLabel(QStringLiteral("0"), this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(twips(2430, 360, 960, 330));
-    Text1->setFont(sansFont(true));
-    Text1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Text1->setLineWidth(1);
-    Text1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Text1->setAutoFillBackground(true);
-    QPalette numberPalette = Text1->palette();
-    numberPalette.setColor(QPalette::Window, titleBarTextColour(numberPalette));
-    Text1->setPalette(numberPalette);
-
-    DTPicker1 = new DatePicker(this);
-    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
-    DTPicker1->setGeometry(twips(4320, 360, 2580, 330));
-    DTPicker1->setFont(serifFont(true));
-    DTPicker1->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
-    DTPicker1->setDisplayFormat(QStringLiteral("dd/MMMM/yyyy"));
-    DTPicker1->setCalendarPopup(true);
-    DTPicker1->setDateRange(firstDate(), lastDate());
-
-    auto textBox = [this](const char *name, int left, int top, int width, int height) {
-        auto *box = new QLineEdit(this);
-        box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(twips(left, top, width, height));
-        box->setFont(sansFont(true));
-        box->setMaxLength(std::numeric_limits<int>::max()); // no limit: Qt's default cuts at 32767
-        return box;
-    };
-    Text2 = textBox("Text2", 2430, 810, 1905, 330);
-    Text3 = textBox("Text3", 2430, 1260, 4470, 330);
-    Text4 = textBox("Text4", 2430, 1710, 2535, 330);
-    Text5 = textBox("Text5", 2430, 2160, 4470, 330);
-    Text9 = textBox("Text9", 2430, 2610, 2535, 330);
-    Text6 = textBox("Text6", 2430, 3060, 2535, 330);
-
-    Text8 = new QPlainTextEdit(this);
-    Text8->setObjectName(QStringLiteral("Text8"));
-    Text8->setGeometry(twips(2430, 3510, 4470, 1050));
-    Text8->setFont(sansFont(true));
-    Text8->setTabChangesFocus(true);
-    Text8->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-
-    // The double rule above the buttons.
     const struct
     {
         const char *name;
-        int y;
-        QColor colour;
-    } rules[] = {
-        { "Line1_0", 5220, palette().color(QPalette::WindowText) },
-        { "Line1_1", 5230, titleBarTextColour(palette()) },
+        QPushButton *frmCreate::*button;
+        void (frmCreate::*click)();
+    } buttons[] = {
+        { "Command3", &frmCreate::Command3, &frmCreate::Command3_Click },
+        { "Command2", &frmCreate::Command2, &frmCreate::Command2_Click },
+        { "Command1", &frmCreate::Command1, &frmCreate::Command1_Click },
     };
-    for (const auto &r : rules) {
-        auto *line = new QFrame(this);
-        line->setObjectName(QString::fromLatin1(r.name));
-        line->setFrameShape(QFrame::NoFrame);
-        line->setGeometry(QRect(QPoint(qRound(45.0 / Twips), qRound(r.y / double(Twips))),
-                                QSize(qRound((7065 - 45) / double(Twips)), 1)));
-        line->setAutoFillBackground(true);
-        QPalette p = line->palette();
-        p.setColor(QPalette::Window, r.colour);
-        line->setPalette(p);
+    for (const auto &b : buttons) {
+        this->*b.button = control<QPushButton>(this, b.name);
+        connect(this->*b.button, &QPushButton::clicked, this, b.click);
     }
 
-    auto button = [this](const char *name, const char *caption, int left) {
-        auto *b = new QPushButton(QString::fromUtf8(caption), this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(twips(left, 5490, 1140, 375));
-        // Enter in a box must not save or fill by itself.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
-    };
-    Command3 = button("Command3", "Сохранить", 3375);
-    Command2 = button("Command2", "OK", 4680);
-    Command1 = button("Command1", "Отмена", 5895);
-    connect(Command1, &QPushButton::clicked, this, &frmCreate::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmCreate::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &frmCreate::Command3_Click);
-
-    // Tab order: the bank-code box and the date come after the buttons.
-    const QList<QWidget *> chain = { Text2, Text3, Text4, Text5, Text6, Text8, Command3,
-                                     Command2, Command1, Text9, DTPicker1 };
-    for (int i = 1; i < chain.size(); ++i)
-        setTabOrder(chain.at(i - 1), chain.at(i));
+    DialogKit::setTabChain(this, TabChain);
     Text2->setFocus();
 }
 
@@ -218,7 +174,7 @@ void frmCreate::showEvent(QShowEvent *event)
 {
     if (!m_centred) {
         m_centred = true;
-        DialogSupport::centreOnScreen(this);
+        DialogKit::centreOnScreen(this);
     }
     QDialog::showEvent(event);
 }
@@ -255,13 +211,12 @@ OrderRecord frmCreate::order() const
 
 void frmCreate::showInputError(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, QString(), text, QMessageBox::Ok, this);
-    box.exec();
+    DialogKit::show(this, DialogKit::badInput(text));
 }
 
-void frmCreate::showProgramError(const QString &text)
+void frmCreate::showFailure(const QString &notDone, const QString &reason)
 {
-    DialogSupport::showFailure(this, text);
+    DialogKit::show(this, DialogKit::failure(notDone, reason));
 }
 
 // The emptiness check. A box holding only blanks is not empty.
@@ -317,11 +272,10 @@ void frmCreate::Command2_Click()
     case DocumentFill::RequisitesRead::Read:
         break;
     case DocumentFill::RequisitesRead::NoRow:
-        showProgramError(QString::fromUtf8(NoRequisites));
+        showFailure(QString::fromUtf8(NoRequisites));
         return;
     case DocumentFill::RequisitesRead::Failed:
-        showProgramError(QString::fromUtf8(RequisitesUnreadable) + QStringLiteral("\n\n")
-                         + m_db.errorText());
+        showFailure(QString::fromUtf8(RequisitesUnreadable), m_db.errorText());
         return;
     }
 
@@ -343,11 +297,9 @@ void frmCreate::Command3_Click()
         showInputError(QString::fromUtf8(BadAmount)); // a warning: the amount is saved as typed
 
     if (!m_db.insertOrder(o)) {
-        showProgramError(QString::fromUtf8(NotSaved) + QStringLiteral("\n\n") + m_db.errorText());
+        showFailure(QString::fromUtf8(NotSaved), m_db.errorText());
         return;
     }
     m_host.setStatusText(QStringLiteral("Сохранено"));
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Vexaron"), QString::fromUtf8(Saved),
-                    QMessageBox::Ok, this);
-    box.exec();
+    DialogKit::show(this, DialogKit::notice(QString::fromUtf8(Saved)));
 }

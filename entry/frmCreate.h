@@ -58,7 +58,8 @@ private:
     void buildControls();
     bool nothingMissing();
     void showInputError(const QString &text);
-    void showProgramError(const QString &text);
+    // Something was not done, and why.
+    void showFailure(const QString &notDone, const QString &reason = QString());
     void clearBoxes();
 
     Database &m_db;

@@ -1,47 +1,52 @@
 #include "requisites/frmFirma.h"
 
-#include "document/DialogSupport.h"
+#include "dialogkit/Controls.h"
+#include "dialogkit/DialogKit.h"
+#include "dialogkit/Message.h"
 #include "document/DocumentHost.h"
-#include "document/SheetFonts.h"
 #include "store/Database.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <limits>
-
 namespace {
 
-constexpr int Twips = 15; // twips to a screen pixel
+using DialogKit::Control;
+using DialogKit::Kind;
+using Sheet::Face;
 
-QRect twips(int left, int top, int width, int height)
+constexpr DialogKit::Look Caption{ Face::SansSerif, 9.75, false };
+constexpr DialogKit::Look Typed{ Face::SansSerif, 8.25, true };
+
+// Created in tab order; the buttons take the dialog's own font.
+const QList<Control> &controls()
 {
-    return QRect(left / Twips, top / Twips, width / Twips, height / Twips);
+    using namespace DialogKit;
+    static const QList<Control> list = {
+        { "Label1_0", Kind::Label, "Плательщик", 135, 315, 1995, 240, Caption },
+        { "Text1", Kind::Box, "", 2070, 225, 4875, 330, Typed },
+        { "Label1_1", Kind::Label, "Код Плательщика", 135, 810, 1815, 240, Caption },
+        { "Text2", Kind::Box, "", 2070, 720, 2490, 330, Typed },
+        { "Label1_2", Kind::Label, "Банк Плательщика", 135, 1305, 1905, 285, Caption },
+        { "Text3", Kind::Box, "", 2070, 1215, 4875, 330, Typed },
+        { "Label1_3", Kind::Label, "Код Банка", 135, 1800, 1725, 240, Caption },
+        { "Text4", Kind::Box, "", 2070, 1710, 2490, 330, Typed },
+        { "Command1", Kind::Button, "Отмена", 5760, 3645, 1230, 375 },
+        { "Command2", Kind::Button, "Сохранить", 4455, 3645, 1230, 375 },
+        { "Label1_4", Kind::Label, "Расчетный счет", 135, 2295, 1725, 240, Caption },
+        { "Text5", Kind::Box, "", 2070, 2205, 2490, 330, Typed },
+        // The double rule above the buttons: the default line colour, then the
+        // colour of active title-bar text one pixel lower.
+        { "Line1_0", Kind::Rule, "", 45, 3240, 6975, 0, Inherited, 0, Shade::WindowText },
+        { "Line1_1", Kind::Rule, "", 45, 3250, 6975, 0, Inherited, 0, Shade::HighlightedText },
+    };
+    return list;
 }
 
-QFont sansFont(double points, bool bold)
-{
-    QFont font(SheetFonts::sansFamily());
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-// A one-pixel horizontal rule in a solid colour.
-QWidget *makeRule(QWidget *parent, const char *name, int x1, int x2, int y, const QColor &colour)
-{
-    auto *rule = new QWidget(parent);
-    rule->setObjectName(QString::fromLatin1(name));
-    rule->setGeometry(x1 / Twips, qRound(y / double(Twips)), (x2 - x1) / Twips, 1);
-    QPalette palette = rule->palette();
-    palette.setColor(QPalette::Window, colour);
-    rule->setPalette(palette);
-    rule->setAutoFillBackground(true);
-    return rule;
-}
+const char NotRead[] = "Не удалось прочитать реквизиты предприятия.";
+const char NotSaved[] = "Реквизиты не сохранены.";
 
 } // namespace
 
@@ -50,78 +55,43 @@ frmFirma::frmFirma(Database &db, DocumentHost &host, QWidget *parent)
     , m_db(db)
     , m_host(host)
 {
-    SheetFonts::registerFonts();
     setObjectName(QStringLiteral("frmFirma"));
     setWindowTitle(QStringLiteral(" Реквизиты Предприятия"));
     // Fixed dialog border: title only, no close, minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(WidthTwips / Twips, HeightTwips / Twips);
-    setFont(sansFont(8.25, false));
+    setFixedSize(DialogKit::twipsSize(WidthTwips, HeightTwips));
+    setFont(DialogKit::font(Face::SansSerif, 8.25, false));
     buildControls();
     Form_Initialize();
 }
 
 void frmFirma::buildControls()
 {
-    const QFont labelFont = sansFont(9.75, false);
-    const QFont boxFont = sansFont(8.25, true);
-
-    auto label = [&](int index, const QString &caption, const QRect &geometry) {
-        auto *l = new QLabel(caption, this);
-        l->setObjectName(QStringLiteral("Label1_%1").arg(index));
-        l->setFont(labelFont);
-        l->setGeometry(geometry);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return l;
+    DialogKit::build(this, controls());
+    using DialogKit::control;
+    const struct
+    {
+        const char *name;
+        QLineEdit *frmFirma::*box;
+        void (frmFirma::*change)();
+    } boxes[] = {
+        { "Text1", &frmFirma::Text1, &frmFirma::Text1_Change },
+        { "Text2", &frmFirma::Text2, &frmFirma::Text2_Change },
+        { "Text3", &frmFirma::Text3, &frmFirma::Text3_Change },
+        { "Text4", &frmFirma::Text4, &frmFirma::Text4_Change },
+        { "Text5", &frmFirma::Text5, &frmFirma::Text5_Change },
     };
-    auto box = [&](const char *name, const QRect &geometry, void (frmFirma::*change)()) {
-        auto *t = new QLineEdit(this);
-        t->setObjectName(QString::fromLatin1(name));
-        t->setFont(boxFont);
-        t->setGeometry(geometry);
-        t->setMaxLength(std::numeric_limits<int>::max());
-        connect(t, &QLineEdit::textChanged, this, change);
-        return t;
-    };
-    auto button = [&](const char *name, const QString &caption, const QRect &geometry,
-                      void (frmFirma::*click)()) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(geometry);
-        b->setAutoDefault(false); // no default button: Enter in a box does nothing
-        b->setDefault(false);
-        connect(b, &QPushButton::clicked, this, click);
-        return b;
-    };
+    for (const auto &b : boxes) {
+        this->*b.box = control<QLineEdit>(this, b.name);
+        connect(this->*b.box, &QLineEdit::textChanged, this, b.change);
+    }
+    Command1 = control<QPushButton>(this, "Command1");
+    Command2 = control<QPushButton>(this, "Command2");
+    connect(Command1, &QPushButton::clicked, this, &frmFirma::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmFirma::Command2_Click);
 
-    // Created in tab order.
-    label(0, QStringLiteral("Плательщик"), twips(135, 315, 1995, 240));
-    Text1 = box("Text1", twips(2070, 225, 4875, 330), &frmFirma::Text1_Change);
-    label(1, QStringLiteral("Код Плательщика"), twips(135, 810, 1815, 240));
-    Text2 = box("Text2", twips(2070, 720, 2490, 330), &frmFirma::Text2_Change);
-    label(2, QStringLiteral("Банк Плательщика"), twips(135, 1305, 1905, 285));
-    Text3 = box("Text3", twips(2070, 1215, 4875, 330), &frmFirma::Text3_Change);
-    label(3, QStringLiteral("Код Банка"), twips(135, 1800, 1725, 240));
-    Text4 = box("Text4", twips(2070, 1710, 2490, 330), &frmFirma::Text4_Change);
-    Command1 = button("Command1", QStringLiteral("Отмена"), twips(5760, 3645, 1230, 375),
-                      &frmFirma::Command1_Click);
-    Command2 = button("Command2", QStringLiteral("Сохранить"), twips(4455, 3645, 1230, 375),
-                      &frmFirma::Command2_Click);
-    label(4, QStringLiteral("Расчетный счет"), twips(135, 2295, 1725, 240));
-    Text5 = box("Text5", twips(2070, 2205, 2490, 330), &frmFirma::Text5_Change);
-
-    // The double rule above the buttons: the default line colour, then the
-    // colour of active title-bar text one pixel lower.
-    makeRule(this, "Line1_0", 45, 7020, 3240, palette().color(QPalette::WindowText));
-    makeRule(this, "Line1_1", 45, 7020, 3250, palette().color(QPalette::Active, QPalette::HighlightedText));
-
-    setTabOrder(Text1, Text2);
-    setTabOrder(Text2, Text3);
-    setTabOrder(Text3, Text4);
-    setTabOrder(Text4, Command1);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Text5);
+    DialogKit::setTabChain(this, { "Text1", "Text2", "Text3", "Text4", "Command1", "Command2", "Text5" });
     Text1->setFocus();
 }
 
@@ -149,7 +119,7 @@ bool frmFirma::Form_Initialize()
 int frmFirma::exec()
 {
     if (!m_filled && !Form_Initialize()) {
-        showFailure(m_db.errorText());
+        showFailure(QString::fromUtf8(NotRead), m_db.errorText());
         return QDialog::Rejected;
     }
     return QDialog::exec();
@@ -196,7 +166,7 @@ void frmFirma::Command2_Click()
     requisites.rsbank = Text5->text();
     if (!m_db.saveRequisites(requisites)) {
         // Nothing was saved: the window stays open with what was typed.
-        showFailure(m_db.errorText());
+        showFailure(QString::fromUtf8(NotSaved), m_db.errorText());
         return;
     }
     done(QDialog::Accepted);
@@ -204,15 +174,15 @@ void frmFirma::Command2_Click()
     m_host.setStatusText(QStringLiteral("Сохранено"));
 }
 
-void frmFirma::showFailure(const QString &text)
+void frmFirma::showFailure(const QString &notDone, const QString &reason)
 {
-    DialogSupport::showFailure(isVisible() ? this : parentWidget(), text);
+    DialogKit::show(isVisible() ? this : parentWidget(), DialogKit::failure(notDone, reason));
 }
 
 void frmFirma::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    DialogSupport::centreOnScreen(this);
+    DialogKit::centreOnScreen(this);
     Text1->setFocus();
 }
 
@@ -226,6 +196,6 @@ void frmFirma::closeEvent(QCloseEvent *event)
 void frmFirma::keyPressEvent(QKeyEvent *event)
 {
     // No default and no cancel button.
-    if (!DialogSupport::keyWithoutDefaults(this, event))
+    if (!DialogKit::keyWithoutDefaults(this, event))
         QDialog::keyPressEvent(event);
 }

@@ -32,10 +32,6 @@ public:
     static constexpr int WidthTwips = 7110;
     static constexpr int HeightTwips = 4170;
 
-    // True once the firma row has been read into the boxes (an empty table
-    // counts as read).
-    bool isFilled() const { return m_filled; }
-
 public slots:
     // Shows the dialog modal. If the row could not be read when the dialog
     // was created, it is read now; when that fails again the reason is
@@ -63,7 +59,8 @@ protected:
 
 private:
     void buildControls();
-    void showFailure(const QString &text);
+    // Something was not done, and why.
+    void showFailure(const QString &notDone, const QString &reason);
 
     Database &m_db;
     DocumentHost &m_host;

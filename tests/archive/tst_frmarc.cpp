@@ -157,7 +157,7 @@ private slots:
             button(d, "Command1")->click();
         }), arc);
         QCOMPARE(p->main.statusText(), QStringLiteral("Отмена"));
-        QCOMPARE(seen.single(), QStringLiteral("Vexaron|error|1|Таблица не принимает такую запись.\nархив защищен")); // and no question before
+        QCOMPARE(seen.single(), QStringLiteral("Vexaron|error|1|Поручение не удалено.\n\nТаблица не принимает такую запись.\nархив защищен")); // and no question before
     }
 
     void reprintShowsStoredValuesUnchecked_data()

@@ -302,7 +302,7 @@ private slots:
             const QString path = dir.filePath(QStringLiteral("missing/orders.csv"));
             QVERIFY(!Handover::exportTo(nullptr, path, OrderExport::Format::Csv, orders(), Payer));
             QCOMPARE(ok.texts.size(), 1);
-            QVERIFY2(ok.texts[0].startsWith(QStringLiteral("Файл ") + path + QStringLiteral(" не записан: ")),
+            QVERIFY2(ok.texts[0].startsWith(QStringLiteral("Файл ") + path + QStringLiteral(" не записан.\n\n")),
                      qPrintable(ok.texts[0]));
         }
         BoxAnswers ok(QMessageBox::Ok);

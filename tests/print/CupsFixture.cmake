@@ -4,7 +4,9 @@
 #
 #   VEXA_CUPS_DIR    its folder; short and in /tmp, because the socket's path
 #                    must stay under the 108 characters of a socket address
-#   VEXA_CUPS_QUEUE  the PDF queue, the server's default printer
+#   VEXA_CUPS_QUEUE  the PDF queue that takes any paper, the server's default
+#                    printer; beside it VexaA4 and VexaLetter, which take
+#                    standard sizes only
 string(MD5 vexa_build_hash "${CMAKE_BINARY_DIR}")
 string(SUBSTRING "${vexa_build_hash}" 0 10 vexa_build_hash)
 set(VEXA_CUPS_DIR "/tmp/vexa-cups-${vexa_build_hash}")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts a private CUPS server for the printing tests and gives it one PDF
-# queue as the default printer.
+# queue that takes any paper size as the default printer, and two that take
+# only standard sizes: VexaA4 and VexaLetter (output out/A4.pdf, out/Letter.pdf).
 #
 # usage: cups-start.sh DIR QUEUE
 #
@@ -28,6 +29,7 @@ dir=${1:?usage: cups-start.sh DIR QUEUE}
 queue=${2:?usage: cups-start.sh DIR QUEUE}
 socket=$dir/cups.sock
 ppd_source=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+generic_ppd=/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd
 
 unavailable() {
     echo "cups-start: $*" >&2
@@ -61,6 +63,7 @@ for tool in cupsd lpadmin lpstat; do
         || unavailable "$tool is missing (Debian packages cups, cups-client)"
 done
 [[ -f $ppd_source ]] || unavailable "$ppd_source is missing (Debian package printer-driver-cups-pdf)"
+[[ -f $generic_ppd ]] || unavailable "$generic_ppd is missing (Debian package cups-filters)"
 (( ${#socket} < 100 )) || unavailable "socket path too long: $socket"
 cupsd=$(command -v cupsd || echo /usr/sbin/cupsd)
 lpadmin=$(command -v lpadmin || echo /usr/sbin/lpadmin)
@@ -133,4 +136,11 @@ if ! lpstat -d | grep -q ": $queue\$" || ! lpstat -p "$queue" | grep -q "enabled
     stop_old
     unavailable "the queue $queue is not ready"
 fi
+# Two office printers without custom sizes, with the margins of a laser:
+# the generic PDF printer of cups-filters on A4 and on Letter paper.
+for paper in A4 Letter; do
+    "$lpadmin" -p "Vexa$paper" -E -v "file://$dir/out/$paper.pdf" -P "$generic_ppd" -o "PageSize=$paper" 2>&1 \
+        | grep -v "drivers are deprecated" >&2
+    lpstat -p "Vexa$paper" | grep -q "enabled" || { stop_old; unavailable "the queue Vexa$paper is not ready"; }
+done
 echo "cups-start: cupsd $(cat "$dir/cupsd.pid") on $socket, default printer $queue -> $dir/out/print.pdf"

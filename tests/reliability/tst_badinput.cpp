@@ -13,6 +13,7 @@
 #include "requisites/frmFirma.h"
 #include "support/RunningProgram.h"
 
+#include <QtSql>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -61,12 +62,13 @@ void order(QWidget *dialog, const QStringList &values, const QStringList &button
         dialog->findChild<QPushButton *>(b)->click();
 }
 
-// In the archive: clicks the first line, then the button.
+// In the archive: clicks the first line, then the button if there is one.
 void onFirstLine(frmArc *archive, const char *button)
 {
     auto *view = archive->findChild<QTableView *>("ListView1");
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
-    archive->findChild<QPushButton *>(button)->click();
+    if (button)
+        archive->findChild<QPushButton *>(button)->click();
 }
 
 QStringList texts(const TestSupport::MessageBoxAnswerer &answerer)
@@ -190,33 +192,63 @@ private slots:
                      "(" + Module1::AmountToWords(integer) + " гр. " + amount.right(2) + " коп.)");
     }
 
-    // The file is replaced while the program has it open: saving, the
-    // requisites and deleting each show the reason, none is reported done, and
-    // the dialog keeps what was typed.
+    void failuresAreToldAsFailures_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason"); // in the store's words, after what was not done
+        QTest::newRow("file replaced") << "replaced" << "заменён";
+        QTest::newRow("locked by another program") << "locked" << "locked";
+    }
+
+    // The file is replaced while the program has it open, or another program
+    // holds its lock while a button is pressed: saving, the requisites and
+    // deleting each say in Russian what was not done and then why, none is
+    // reported done, and the dialog keeps what was typed.
     void failuresAreToldAsFailures()
     {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
         Program p;
         QVERIFY(p.load() && p.sql("insert into arc values (1, '1,00', 'a', 'b', 'c', 'd', 'e', 'f', '01.02.2026')"));
-        QVERIFY(QFile::copy(p.db(), p.db() + ".copy") && QFile::remove(p.db()) && QFile::rename(p.db() + ".copy", p.db()));
+        if (fault == "replaced")
+            QVERIFY(QFile::copy(p.db(), p.db() + ".copy") && QFile::remove(p.db()) && QFile::rename(p.db() + ".copy", p.db()));
+        const auto dropOther = qScopeGuard([] { QSqlDatabase::removeDatabase("other program"); });
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
+        other.setDatabaseName(p.db());
+        QVERIFY(other.open());
+        const auto press = [&](QWidget *dialog, const char *button) {
+            QVERIFY(fault != "locked" || QSqlQuery(other).exec("begin exclusive"));
+            dialog->findChild<QPushButton *>(button)->click();
+            QVERIFY(fault != "locked" || QSqlQuery(other).exec("rollback"));
+        };
         const auto before = p.rows("select * from arc") + p.rows("select * from firma");
         TestSupport::MessageBoxAnswerer answerer;
         QStringList statuses;
         QVERIFY(duringCommand<frmCreate>(p.command("mnuNew"), [&](frmCreate *d) {
-            order(d, { "2,00" }, { "Command3" });
+            order(d, { "2,00" }, {});
+            press(d, "Command3");
             QCOMPARE(d->findChild<QLineEdit *>("Text3")->text(), QString("x"));
         }));
         statuses << p.main.statusText();
         QVERIFY(duringCommand<frmFirma>(p.command("mnuFirma"), [&](frmFirma *d) {
             enter(d->findChild<QLineEdit *>("Text1"), "ПП2");
-            d->findChild<QPushButton *>("Command2")->click();
+            press(d, "Command2");
             QVERIFY(d->isVisible());
         }));
         statuses << p.main.statusText();
-        QVERIFY(duringCommand<frmArc>(p.command("mnuArchive"), [&](frmArc *d) { onFirstLine(d, "Command3"); }));
+        QVERIFY(duringCommand<frmArc>(p.command("mnuArchive"), [&](frmArc *d) {
+            onFirstLine(d, nullptr);
+            press(d, "Command3");
+        }));
         statuses << p.main.statusText();
+        const QStringList notDone = { "Поручение не сохранено в архиве.", "Реквизиты не сохранены.", "Поручение не удалено." };
         QCOMPARE(answerer.seen.size(), 3);
-        for (const auto &box : answerer.seen)
-            QVERIFY2(box.icon == QMessageBox::Critical && box.text.contains("заменён"), qPrintable(box.text));
+        for (int i = 0; i < 3; ++i) {
+            const TestSupport::SeenBox &box = answerer.seen[i];
+            QVERIFY2(box.icon == QMessageBox::Critical && box.text.startsWith(notDone[i] + "\n\n")
+                             && box.text.contains(reason),
+                     qPrintable(box.text));
+        }
         QVERIFY2(!statuses.contains("Сохранено") && !statuses.contains("Удалено"), qPrintable(statuses.join(',')));
         QCOMPARE(p.rows("select * from arc") + p.rows("select * from firma"), before);
     }

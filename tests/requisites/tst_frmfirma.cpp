@@ -135,6 +135,17 @@ private slots:
         QCOMPARE(p->main.statusText(), QStringLiteral("Сохранено"));
         QCOMPARE(p->stored(), QStringList({ "", "", "", "", "26009999999999" }));
     }
+
+    // A row that cannot be read: the window stays closed and says so, then why.
+    void unreadableRowKeepsTheWindowClosed()
+    {
+        QVERIFY(p->sql("drop table firma"));
+        TestSupport::MessageBoxAnswerer seen;
+        QVERIFY(!p->firma([](frmFirma *) { QFAIL("the window opened"); }));
+        QVERIFY2(seen.single().startsWith("Vexaron|error|1|Не удалось прочитать реквизиты предприятия.\n\n")
+                         && seen.single().contains("firma"),
+                 qPrintable(seen.single()));
+    }
 };
 
 QTEST_MAIN(TstFrmFirma)

@@ -1,12 +1,37 @@
-#include "document/DialogSupport.h"
+#include "dialogkit/DialogKit.h"
+
+#include "document/SheetFonts.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 
-namespace DialogSupport {
+namespace DialogKit {
+
+int pixels(double twips)
+{
+    return qRound(twips / TwipsPerPixel);
+}
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
+}
+
+QSize twipsSize(int width, int height)
+{
+    return QSize(pixels(width), pixels(height));
+}
+
+QFont font(Sheet::Face face, double points, bool bold)
+{
+    SheetFonts::registerFonts();
+    QFont f(face == Sheet::Face::Serif ? SheetFonts::serifFamily() : SheetFonts::sansFamily());
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
 
 void centreOnScreen(QWidget *window)
 {
@@ -17,12 +42,6 @@ void centreOnScreen(QWidget *window)
     QRect frame = window->frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window->move(frame.topLeft());
-}
-
-void showFailure(QWidget *parent, const QString &text)
-{
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vexaron"), text, QMessageBox::Ok, parent);
-    box.exec();
 }
 
 bool keyWithoutDefaults(QWidget *dialog, QKeyEvent *event)
@@ -46,4 +65,14 @@ bool keyWithoutDefaults(QWidget *dialog, QKeyEvent *event)
     }
 }
 
-} // namespace DialogSupport
+void handBackKeyboard(QWidget *closedDialog)
+{
+    QWidget *parent = closedDialog->parentWidget();
+    if (!parent || closedDialog->isVisible())
+        return;
+    QWidget *window = parent->window();
+    if (window->isVisible())
+        window->activateWindow();
+}
+
+} // namespace DialogKit
