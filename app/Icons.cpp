@@ -49,10 +49,10 @@ QImage silverCanvas(int width, int height)
 }
 
 // The hryvnia sign of the stamp on the 32-unit grid: the outline of the
-// Liberation Sans Bold glyph at 12 units, centred on the stamp, the same
-// path as in install/vexaron.svg. Drawn as a path, the icon needs no font:
-// a glyph would load a font engine for each size before the main window
-// can show.
+// Liberation Sans Bold glyph at 12 units, centred on the stamp (SIL Open
+// Font License, document/fonts/LICENSE-OFL.txt). Drawn as a path, the icon
+// needs no font: a glyph would load a font engine for each size before the
+// main window can show.
 const char HryvniaPath[] =
         "M18.67 22.58L24.09 22.58L24.09 22.48C24.09 21.83 23.57 21.50 22.53 21.50"
         "C22.14 21.50 21.82 21.55 21.57 21.65C21.33 21.75 21.14 21.91 21.02 22.14L19.33 21.83"
@@ -140,14 +140,9 @@ void drawLetters(QPainter &p, int left, int top)
 
 } // namespace
 
-QPixmap programPixmap(int size)
+void drawProgramIcon(QPainter &p)
 {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const double s = size / 32.0;
-    p.scale(s, s);
     // A payment order with a hryvnia sign on a green stamp.
     p.setPen(QPen(QColor(40, 40, 40), 1.2));
     drawSheet(p, QRectF(4.5, 1.5, 21, 28), 6);
@@ -161,6 +156,15 @@ QPixmap programPixmap(int size)
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
     p.drawPath(hryvnia);
+}
+
+QPixmap programPixmap(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.scale(size / 32.0, size / 32.0);
+    drawProgramIcon(p);
     p.end();
     return QPixmap::fromImage(image);
 }

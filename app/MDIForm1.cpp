@@ -101,7 +101,7 @@ MDIForm1::~MDIForm1() = default;
 
 void MDIForm1::createMenus()
 {
-    auto addItems = [this](QMenu *menu, std::initializer_list<MenuItem> items) {
+    auto addItems = [](QMenu *menu, std::initializer_list<MenuItem> items) {
         for (const MenuItem &item : items) {
             QAction *action = QString::fromUtf8(item.caption).isEmpty()
                     ? menu->addSeparator()
@@ -319,6 +319,14 @@ void MDIForm1::mnuNew_Click()
     frmCreate dialog(m_database, *this, this);
     dialog.exec();
     DialogKit::handBackKeyboard(&dialog);
+}
+
+void MDIForm1::openOrderEntryFrom(const OrderRecord &order)
+{
+    setStatusText(QStringLiteral("Заполнение"));
+    frmCreate dialog(m_database, *this, this);
+    dialog.fillFrom(order);
+    dialog.exec();
 }
 
 void MDIForm1::mnuArchive_Click()

@@ -40,6 +40,7 @@ public:
     void setStatusText(const QString &text) override;
     QString statusText() const override;
     Form1 *documentWindow() override;
+    void openOrderEntryFrom(const OrderRecord &order) override;
 
     // Shows the document window (after the start-up pause).
     void showDocumentWindow();

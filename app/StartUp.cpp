@@ -10,7 +10,6 @@
 #include <QProxyStyle>
 #include <QStyleOption>
 #include <QThread>
-#include <QTimer>
 #include <QTranslator>
 
 namespace {
@@ -80,10 +79,9 @@ public:
     }
 };
 
-// Start-up step 1: the main window shown; its load step creates the
-// document window and opens the database. Null when the database could not
-// be opened.
-std::unique_ptr<MDIForm1> showMainWindow(const QString &programFolder)
+} // namespace
+
+std::unique_ptr<MDIForm1> ShowMainWindow(const QString &programFolder)
 {
     // Wraps whatever style the platform or the user chose, once per run.
     if (!dynamic_cast<ProgramStyle *>(QApplication::style()))
@@ -97,11 +95,9 @@ std::unique_ptr<MDIForm1> showMainWindow(const QString &programFolder)
     return main;
 }
 
-} // namespace
-
 std::unique_ptr<MDIForm1> StartUp(const QString &programFolder, int pauseMs)
 {
-    auto main = showMainWindow(programFolder);
+    auto main = ShowMainWindow(programFolder);
     if (!main)
         return nullptr;
 
@@ -137,25 +133,7 @@ bool loadToolkitTranslations()
 int RunProgram(const QString &programFolder)
 {
     loadToolkitTranslations();
-
-    // Only the start-up benchmark ends the run as soon as the main window
-    // is up with the database open, so the whole process can be timed up
-    // to that point; the event loop still takes what showing it queued.
-    if (!qEnvironmentVariableIsEmpty("VEXARON_BENCH_QUIT")) {
-        const auto main = showMainWindow(programFolder);
-        if (!main)
-            return 1;
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        return QApplication::exec();
-    }
-
-    // Only the start-up benchmark shortens the pause.
-    int pauseMs = 1000;
-    const QByteArray benchPause = qgetenv("VEXARON_BENCH_PAUSE_MS");
-    if (!benchPause.isEmpty())
-        pauseMs = benchPause.toInt();
-
-    const auto main = StartUp(programFolder, pauseMs);
+    const auto main = StartUp(programFolder);
     if (!main)
         return 1;
     return QApplication::exec();

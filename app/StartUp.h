@@ -6,6 +6,12 @@
 
 class MDIForm1;
 
+// Start-up's first step: shows the main window maximized, its load step
+// having opened the database and made the document window, which is not
+// shown yet. Null when the database could not be opened; the reason has been
+// shown to the user.
+std::unique_ptr<MDIForm1> ShowMainWindow(const QString &programFolder);
+
 // Starts the program: shows the main window (its load step opens the
 // database), pauses, then shows the document window. Returns null when the
 // database could not be opened; the reason has been shown to the user.

@@ -3,9 +3,10 @@
 #include <QString>
 
 class Form1;
+struct OrderRecord;
 
-// What the dialogs may ask of the main window: its status text and the
-// document window. Nothing else.
+// What the dialogs may ask of the main window: its status text, the
+// document window and the order entry. Nothing else.
 class DocumentHost
 {
 public:
@@ -16,4 +17,8 @@ public:
     virtual QString statusText() const = 0;
     // The document window, created on first use.
     virtual Form1 *documentWindow() = 0;
+    // Opens the order entry as "Новый" does, with the order's amount,
+    // recipient and purpose already typed in, a newly proposed number and
+    // today's date. Nothing is saved until the user saves.
+    virtual void openOrderEntryFrom(const OrderRecord &order) = 0;
 };

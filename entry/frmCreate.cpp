@@ -3,9 +3,11 @@
 #include "dialogkit/Controls.h"
 #include "dialogkit/DialogKit.h"
 #include "dialogkit/Message.h"
+#include "document/CheckNote.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
+#include "entry/RecipientPicker.h"
 #include "store/Database.h"
 
 #include <QDateEdit>
@@ -120,6 +122,8 @@ frmCreate::frmCreate(Database &db, DocumentHost &host, QWidget *parent)
     setSizeGripEnabled(false);
 
     buildControls();
+    CheckNote::attachRequisites(Text4, Text9, Text6);
+    new RecipientPicker(m_db, { Text3, Text4, Text5, Text9, Text6 }, this);
     Form_Load();
 }
 
@@ -183,9 +187,29 @@ void frmCreate::Form_Load()
 {
     // Each step goes on when the one before failed; the number then stays "0".
     qint64 count = 0;
-    if (m_db.countOrders(&count))
-        Text1->setText(QString::number(count + 1));
+    qint64 largest = 0;
+    if (m_db.countOrders(&count)) {
+        m_db.largestNumber(&largest); // unread, the count alone proposes
+        Text1->setText(QString::number(proposedNumber(count, largest)));
+    }
     DTPicker1->setDate(QDate::currentDate());
+}
+
+qint64 frmCreate::proposedNumber(qint64 count, qint64 largest)
+{
+    // The count alone repeats a stored number once a row has been deleted.
+    return qMax(count + 1, largest + 1);
+}
+
+void frmCreate::fillFrom(const OrderRecord &o)
+{
+    Text2->setText(o.suma);
+    Text3->setText(o.oderz);
+    Text4->setText(o.idoderz);
+    Text5->setText(o.bank);
+    Text9->setText(o.idbank);
+    Text6->setText(o.kredit);
+    Text8->setPlainText(o.oznaka);
 }
 
 OrderRecord frmCreate::order() const

@@ -45,6 +45,14 @@ public:
     // exactly as typed and the picker's date as dd.mm.yyyy.
     OrderRecord order() const;
 
+    // The number proposed for a new order: the archive's row count plus
+    // one, or the largest stored number plus one when that is larger.
+    static qint64 proposedNumber(qint64 count, qint64 largest);
+
+    // Puts an order's amount, recipient and purpose into the boxes, as a
+    // copy to be edited; the number and the date stay as proposed.
+    void fillFrom(const OrderRecord &o);
+
 public slots:
     void Form_Load();
     void Command1_Click(); // Отмена

@@ -1,7 +1,9 @@
-// Build step: writes the program's icon as PNG files for the desktop menu,
-// from the very drawing the program shows in its title bar.
+// Build step: writes the program's icon for the desktop menu, as PNG files
+// and as the scalable vexaron.svg, from the very drawing the program shows in
+// its title bar.
 //
 //   vexa_icon OUTDIR SIZE...   writes OUTDIR/vexaron-SIZE.png for each size
+//                              and OUTDIR/vexaron.svg
 //
 // Needs no display: run it with QT_QPA_PLATFORM=offscreen.
 #include "app/Icons.h"
@@ -9,8 +11,29 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPixmap>
+#include <QSvgGenerator>
 #include <QTextStream>
+
+namespace {
+
+bool writeSvg(const QString &file)
+{
+    QSvgGenerator svg;
+    svg.setFileName(file);
+    svg.setSize(QSize(32, 32));
+    svg.setViewBox(QRect(0, 0, 32, 32));
+    svg.setTitle(QStringLiteral("Vexaron"));
+    svg.setDescription(QStringLiteral("A payment order with a hryvnia sign on a green stamp"));
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    Icons::drawProgramIcon(painter);
+    return painter.end();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -31,6 +54,11 @@ int main(int argc, char *argv[])
     // stamp looks the same whatever fonts the build machine has.
     if (!SheetFonts::registerFonts()) {
         err << "vexa_icon: the shipped fonts could not be loaded\n";
+        return 1;
+    }
+    const QString svgFile = out.filePath(QStringLiteral("vexaron.svg"));
+    if (!writeSvg(svgFile)) {
+        err << "vexa_icon: cannot write " << svgFile << '\n';
         return 1;
     }
     for (const QString &arg : args) {

@@ -3,6 +3,7 @@
 #include "dialogkit/Controls.h"
 #include "dialogkit/DialogKit.h"
 #include "dialogkit/Message.h"
+#include "document/CheckNote.h"
 #include "document/DocumentHost.h"
 #include "store/Database.h"
 
@@ -63,6 +64,7 @@ frmFirma::frmFirma(Database &db, DocumentHost &host, QWidget *parent)
     setFixedSize(DialogKit::twipsSize(WidthTwips, HeightTwips));
     setFont(DialogKit::font(Face::SansSerif, 8.25, false));
     buildControls();
+    CheckNote::attachRequisites(Text2, Text4, Text5);
     Form_Initialize();
 }
 

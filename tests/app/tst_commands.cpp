@@ -167,6 +167,12 @@ private slots:
     // the status texts, the amount form and the data file.
     void helpFile()
     {
+        if (qEnvironmentVariable("VEXA_HELP_FILE") != "ON") { // CI has every tool the build uses
+            const char *why = "the build made no vexa.chm: chmcmd not found (Debian package fp-utils)";
+            if (qEnvironmentVariableIsSet("CI"))
+                QFAIL(why);
+            QSKIP(why);
+        }
         const QString source = qEnvironmentVariable("VEXA_SOURCE_DIR") + "/help/";
         QFile chm(qEnvironmentVariable("VEXA_PROGRAM_DIR") + "/vexa.chm");
         QVERIFY2(chm.open(QIODevice::ReadOnly), qPrintable(chm.fileName()));

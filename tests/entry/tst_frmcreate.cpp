@@ -6,7 +6,7 @@
 #include "app/MDIForm1.h"
 #include "document/Form1.h"
 #include "entry/frmCreate.h"
-#include "tests/support/RunningProgram.h"
+#include "support/RunningProgram.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -107,8 +107,10 @@ private slots:
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("proposed");
         QTest::newRow("empty archive") << "" << "1";
-        QTest::newRow("five rows") << "insert into arc (id) values (10), (20), (30), (40), (50)" << "6";
-        QTest::newRow("rows 1, 2, 3, 4, 6") << "insert into arc (id) values (1), (2), (3), (4), (6)" << "6";
+        QTest::newRow("five rows") << "insert into arc (id) values (1), (2), (3), (4), (5)" << "6";
+        QTest::newRow("numbers above the count") << "insert into arc (id) values (10), (20), (30), (40), (50)" << "51";
+        QTest::newRow("rows 1, 2, 3, 4, 6") << "insert into arc (id) values (1), (2), (3), (4), (6)" << "7";
+        QTest::newRow("text numbers passed over") << "insert into arc (id) values (1), ('12a'), ('x')" << "4";
         QTest::newRow("archive unreadable") << "drop table arc" << "0";
     }
 

@@ -93,36 +93,6 @@ bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
 // texts ("<NULL>" for NULL).
 QList<QStringList> queryRows(const QString &path, const QString &sql);
 
-// Runs action once dialog is shown modal by open() (which blocks until the
-// dialog closes) and has become the active window. A dialog the action left
-// open is closed afterwards with done(-1), and *leftOpen tells. Returns false
-// when the dialog never came up.
-template<typename D>
-bool whileOpen(D *dialog, const std::function<void()> &open, const std::function<void()> &action,
-               bool *leftOpen = nullptr)
-{
-    bool ran = false;
-    bool stillOpen = false;
-    WhenModal *watcher = whenModal<D>([&](D *shown) {
-        if (shown != dialog)
-            return;
-        ran = true;
-        if (QTest::qWaitForWindowActive(dialog))
-            action();
-        else
-            qWarning("the dialog did not become active");
-        if (dialog->isVisible()) {
-            stillOpen = true;
-            dialog->done(-1);
-        }
-    });
-    open();
-    delete watcher;
-    if (leftOpen)
-        *leftOpen = stillOpen;
-    return ran;
-}
-
 // Triggers command and runs action on the modal dialog of type D it opens,
 // once that is active; a dialog the action left open is closed with
 // done(-1). Returns the dialog, or null when none of type D came up.
