@@ -1,12 +1,13 @@
 // The main window's commands on a system with no printer (CUPS_SERVER points
 // at a socket where no server listens): every menu item and toolbar button
 // reaching its command with its status text and window or message, the help
-// viewer and the compiled help file, and the About window.
-#include "app/MDIForm1.h"
+// viewer and the compiled help file, and the About and requisites windows
+// as drawn, against reference pictures (VEXA_UPDATE_PICTURES=1 writes them).
 #include "app/frmAbout.h"
 #include "document/DocumentFill.h"
-#include "document/Form1.h"
-#include "support/TestSupport.h"
+#include "document/SheetFonts.h"
+#include "requisites/frmFirma.h"
+#include "support/RunningProgram.h"
 
 #include <QtPrintSupport>
 #include <QtWidgets>
@@ -45,8 +46,7 @@ int visibleWindows()
 class TestCommands : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<TestSupport::ProgramFolder> m_folder;
-    std::unique_ptr<MDIForm1> m_main;
+    std::unique_ptr<TestSupport::RunningProgram> p;
     std::unique_ptr<QTemporaryDir> m_viewers; // on PATH while a test runs
     QByteArray m_path = qgetenv("PATH");
 
@@ -54,20 +54,22 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(QPrinterInfo::availablePrinterNames().isEmpty(), "needs CUPS_SERVER pointing at nothing");
+        // Pictures independent of the system's fonts; a text cursor that does not blink.
+        QVERIFY(SheetFonts::registerFonts());
+        QApplication::setFont(QFont(SheetFonts::sansFamily(), 9));
+        QApplication::setCursorFlashTime(0);
     }
 
     void init()
     {
-        m_folder = std::make_unique<TestSupport::ProgramFolder>();
-        QVERIFY(m_folder->isValid());
-        m_main = std::make_unique<MDIForm1>(m_folder->path());
-        QVERIFY(m_main->MDIForm_Load());
-        m_main->show();
-        m_main->showDocumentWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-        DocumentFill::fill(*m_main->documentWindow(),
+        p = std::make_unique<TestSupport::RunningProgram>();
+        QVERIFY(p->folder.isValid() && p->main.MDIForm_Load());
+        p->main.show();
+        p->main.showDocumentWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&p->main));
+        DocumentFill::fill(*p->main.documentWindow(),
                            { "3", "100,00", "Ромашка ПП", "12345678", "Банк", "305299", "2600", "Оплата", "01.02.2026" }, {});
-        m_main->setStatusText(Sentinel);
+        p->main.setStatusText(Sentinel);
         m_viewers = std::make_unique<QTemporaryDir>();
         qputenv("PATH", m_viewers->path().toLocal8Bit());
     }
@@ -78,7 +80,7 @@ private slots:
         for (const QString &name : QDir(m_viewers->path()).entryList(QDir::Files)) // let waiting viewers go
             QFile(m_viewers->filePath(name + ".release")).open(QIODevice::WriteOnly);
         QTest::qWait(300);
-        m_main.reset();
+        p.reset();
         QTRY_COMPARE(visibleWindows(), 0); // no window of a test stays open
     }
 
@@ -108,26 +110,26 @@ private slots:
         QFETCH(QString, trigger);
         QFETCH(QString, status);
         QFETCH(QString, shown);
-        const SheetFields before = m_main->documentWindow()->fields();
+        const SheetFields before = p->main.documentWindow()->fields();
         QString seen, statusWhenShown;
         TestSupport::MessageBoxAnswerer boxes;
         TestSupport::WhenModal watcher([&](QWidget *w) {
             if (qobject_cast<QMessageBox *>(w))
                 return false; // the answerer's
             seen = w->objectName();
-            statusWhenShown = m_main->statusText();
+            statusWhenShown = p->main.statusText();
             qobject_cast<QDialog *>(w)->done(0);
             return true;
         });
         if (trigger.size() == 1)
-            QTest::mouseClick(m_main->findChild<QToolBar *>("Toolbar1")->widgetForAction(
-                                      m_main->findChild<QAction *>("Toolbar1_Button" + trigger)), Qt::LeftButton);
+            QTest::mouseClick(p->main.findChild<QToolBar *>("Toolbar1")->widgetForAction(
+                                      p->main.findChild<QAction *>("Toolbar1_Button" + trigger)), Qt::LeftButton);
         else
-            m_main->findChild<QAction *>(trigger)->trigger();
+            p->main.findChild<QAction *>(trigger)->trigger();
         QCOMPARE(seen + (boxes.seen.isEmpty() ? QString() : boxes.single()), shown);
-        QCOMPARE(m_main->statusText(), status.isEmpty() ? Sentinel : status);
-        QCOMPARE(statusWhenShown, seen.isEmpty() ? QString() : m_main->statusText());
-        QCOMPARE(m_main->documentWindow()->fields(), before);
+        QCOMPARE(p->main.statusText(), status.isEmpty() ? Sentinel : status);
+        QCOMPARE(statusWhenShown, seen.isEmpty() ? QString() : p->main.statusText());
+        QCOMPARE(p->main.documentWindow()->fields(), before);
     }
 
     void help_data()
@@ -151,15 +153,15 @@ private slots:
         const int windowsBefore = visibleWindows();
         TestSupport::MessageBoxAnswerer answerer;
         const QDeadlineTimer soon(5000);
-        m_main->findChild<QAction *>("mnuHelp")->trigger();
+        p->main.findChild<QAction *>("mnuHelp")->trigger();
         QVERIFY(!soon.hasExpired()); // not waited for: the viewer waits 10 s for its release
         QTest::qWait(300);
-        const QString expected = QDir(m_folder->path()).absoluteFilePath("vexa.chm") + '\n';
+        const QString expected = QDir(p->folder.path()).absoluteFilePath("vexa.chm") + '\n';
         for (QString name : viewers) // only the chosen viewer ran
             QTRY_COMPARE(contents(m_viewers->filePath(name.remove('!') + ".args")), name == started ? expected : "");
         QVERIFY(answerer.seen.isEmpty());
         QCOMPARE(visibleWindows(), windowsBefore);
-        QCOMPARE(m_main->statusText(), Sentinel);
+        QCOMPARE(p->main.statusText(), Sentinel);
     }
 
     // vexa.chm in the program folder holds every help page, is not older than
@@ -189,7 +191,7 @@ private slots:
                              "Пропущено значение", "Не верно введена сумма", "Запис виконано!", "Готово:",
                              "Заполнение", "Архив", "Реквизиты", "Настройка", "Сохранено", "Удалено", "0,00",
                              "vexa.mdb", "vexa.chm", "206 × 149,5 мм" };
-        for (QAction *action : m_main->findChildren<QAction *>(QRegularExpression("^(mnu|Toolbar1_Button)")))
+        for (QAction *action : p->main.findChildren<QAction *>(QRegularExpression("^(mnu|Toolbar1_Button)")))
             if (!action->isSeparator())
                 wanted << action->text().remove('&') << action->toolTip();
         QVERIFY(wanted.size() > 40);
@@ -197,18 +199,28 @@ private slots:
             QVERIFY2(text.contains(w.simplified()), qPrintable("not in the help: " + w));
     }
 
-    // "О программе": the window with texts and a picture of its own; "ОК" hides it.
-    void about()
+    // "О программе" and "Реквизиты предприятия" as drawn: the picture, texts,
+    // rules, colours and boxes each in place. "ОК" hides the About window.
+    void windowsAsDrawn()
     {
-        QVERIFY(TestSupport::duringCommand<frmAbout>(m_main->findChild<QAction *>("mnuAbout"), [](frmAbout *about) {
-            for (const char *label : { "Label1", "Label2", "Label3" })
-                QVERIFY(!about->findChild<QLabel *>(label)->text().trimmed().isEmpty());
-            QVERIFY(!about->findChild<QLabel *>("Image1")->pixmap().isNull());
-            auto *ok = about->findChild<QPushButton *>("Command1");
-            QCOMPARE(ok->text(), QString("ОК")); // Cyrillic
-            QTest::mouseClick(ok, Qt::LeftButton);
+        QString aboutFault, firmaFault;
+        // Drawn once active with the focus in place: its frame is part of the picture.
+        const auto settled = [](QWidget *dialog) {
+            QTRY_VERIFY(dialog->isActiveWindow() && dialog->focusWidget() && dialog->focusWidget()->hasFocus());
+        };
+        QVERIFY(TestSupport::duringCommand<frmAbout>(p->command("mnuAbout"), [&](frmAbout *about) {
+            settled(about);
+            aboutFault = TestSupport::differsFromReference(about->grab().toImage(), "app/about");
+            QCOMPARE(about->findChild<QPushButton *>("Command1")->text(), QString("ОК")); // Cyrillic, drawn alike
+            QTest::mouseClick(about->findChild<QPushButton *>("Command1"), Qt::LeftButton);
             QVERIFY(!about->isVisible());
         }));
+        QVERIFY(TestSupport::duringCommand<frmFirma>(p->command("mnuFirma"), [&](frmFirma *firma) {
+            settled(firma);
+            firmaFault = TestSupport::differsFromReference(firma->grab().toImage(), "app/requisites");
+        }));
+        QVERIFY2(aboutFault.isEmpty(), qPrintable(aboutFault));
+        QVERIFY2(firmaFault.isEmpty(), qPrintable(firmaFault));
     }
 };
 

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QImage>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -142,6 +143,29 @@ QList<QStringList> queryRows(const QString &path, const QString &sql)
         return true;
     });
     return rows;
+}
+
+QString differsFromReference(const QImage &picture, const QString &name)
+{
+    const QString path = qEnvironmentVariable("VEXA_SOURCE_DIR") + "/tests/" + name + ".png";
+    const QImage drawn = picture.convertToFormat(QImage::Format_RGB32);
+    if (qEnvironmentVariableIsSet("VEXA_UPDATE_PICTURES"))
+        return drawn.save(path) ? QString() : "cannot write " + path;
+    const QImage reference = QImage(path).convertToFormat(QImage::Format_RGB32);
+    if (reference.size() != drawn.size())
+        return "the reference " + path + " is missing or of another size";
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb a = drawn.pixel(x, y), b = reference.pixel(x, y);
+            differing += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > 48;
+        }
+    const int allowed = 4 + drawn.width() * drawn.height() / 20000;
+    if (differing <= allowed)
+        return QString();
+    const QString seen = QDir::temp().filePath(QString(name).replace('/', '-') + "-drawn.png");
+    drawn.save(seen);
+    return QStringLiteral("%1 pixels differ from %2 (%3 may); drawn: %4").arg(differing).arg(path).arg(allowed).arg(seen);
 }
 
 } // namespace TestSupport

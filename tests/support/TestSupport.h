@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QImage>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -92,6 +93,13 @@ bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
 // The rows of a query through a separate connection, each row as its columns'
 // texts ("<NULL>" for NULL).
 QList<QStringList> queryRows(const QString &path, const QString &sql);
+
+// Compares a drawn picture with the reference tests/NAME.png of the source
+// tree, allowing a few pixels of font smoothing; a line or box out of place,
+// a border of another width, a colour or a wrapped text changed all exceed
+// that. Returns what differs (the picture drawn is saved beside it), or an
+// empty string. With VEXA_UPDATE_PICTURES set it writes the reference.
+QString differsFromReference(const QImage &picture, const QString &name);
 
 // Triggers command and runs action on the modal dialog of type D it opens,
 // once that is active; a dialog the action left open is closed with
