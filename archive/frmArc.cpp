@@ -1,6 +1,7 @@
 #include "archive/frmArc.h"
 
 #include "archive/ArcModel.h"
+#include "archive/Handover.h"
 #include "dialogkit/Controls.h"
 #include "dialogkit/DialogKit.h"
 #include "dialogkit/Message.h"
@@ -30,6 +31,8 @@ const QList<Control> &controls()
         { "Command2", Kind::Button, "OK", 4590, 4905, 1185, 375 },
         { "ListView1", Kind::Custom, "", 90, 180, 7035, 4290 },
         { "Command3", Kind::Button, "Удалить", 3195, 4905, 1185, 375 },
+        { "Command4", Kind::Button, "QR-код", 90, 4905, 1185, 375 },
+        { "Command5", Kind::Button, "Экспорт...", 1365, 4905, 1185, 375 },
     };
     return list;
 }
@@ -61,13 +64,17 @@ void frmArc::buildControls()
     Command1 = control<QPushButton>(this, "Command1");
     Command2 = control<QPushButton>(this, "Command2");
     Command3 = control<QPushButton>(this, "Command3");
+    Command4 = control<QPushButton>(this, "Command4");
+    Command5 = control<QPushButton>(this, "Command5");
     ListView1 = control<QTableView>(this, "ListView1");
     connect(Command1, &QPushButton::clicked, this, &frmArc::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmArc::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmArc::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmArc::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmArc::Command5_Click);
     setUpList();
 
-    DialogKit::setTabChain(this, { "Command1", "Command2", "ListView1", "Command3" });
+    DialogKit::setTabChain(this, { "Command1", "Command2", "ListView1", "Command3", "Command4", "Command5" });
     Command1->setFocus();
 }
 
@@ -184,6 +191,41 @@ void frmArc::Command3_Click()
     m_host.setStatusText(QStringLiteral("Удалено"));
     if (!m_db.warningText().isEmpty())
         DialogKit::show(this, DialogKit::warning(m_db.warningText()));
+}
+
+OrderRecord frmArc::orderAt(int row) const
+{
+    const auto cell = [&](int column) { return m_model->text(row, column); };
+    return { cell(ArcModel::Id),     cell(ArcModel::Suma),   cell(ArcModel::Oderz),
+             cell(ArcModel::Idoderz), cell(ArcModel::Bank),  cell(ArcModel::Idbank),
+             cell(ArcModel::Kredit), cell(ArcModel::Oznaka), cell(ArcModel::Datazap) };
+}
+
+Requisites frmArc::payer()
+{
+    // Without a firma row the payer's keys stay empty; the orders still go.
+    Requisites requisites;
+    bool found = false;
+    m_db.readRequisites(&requisites, &found);
+    return requisites;
+}
+
+void frmArc::Command4_Click()
+{
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        if (m_selectedRowid != 0 && m_model->rowid(row) == m_selectedRowid) {
+            Handover::showQrCode(this, orderAt(row), payer());
+            return;
+        }
+    DialogKit::show(this, DialogKit::notice(QStringLiteral("Выберите поручение в списке.")));
+}
+
+void frmArc::Command5_Click()
+{
+    QVector<OrderRecord> orders;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        orders << orderAt(row);
+    Handover::exportOrders(this, orders, payer());
 }
 
 void frmArc::showFailure(const QString &notDone, const QString &reason)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Records.h"
+
 #include <QDialog>
 
 class ArcModel;
@@ -18,7 +20,8 @@ class QTableView;
 // of two orders sharing a number only the chosen one is shown or deleted.
 //
 // Object names: the list ListView1, the buttons Command1 (Отмена),
-// Command2 (OK) and Command3 (Удалить).
+// Command2 (OK) and Command3 (Удалить); after them Command4 (QR-код) and
+// Command5 (Экспорт...), which hand orders to the bank (archive/Handover.h).
 class frmArc : public QDialog
 {
     Q_OBJECT
@@ -45,6 +48,8 @@ public slots:
     void Command1_Click(); // Отмена
     void Command2_Click(); // OK: reprint the chosen order
     void Command3_Click(); // Удалить
+    void Command4_Click(); // QR-код of the chosen order
+    void Command5_Click(); // Экспорт... of the listed orders
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -58,6 +63,8 @@ private:
     void loadList();
     // Something was not done, and why.
     void showFailure(const QString &notDone, const QString &reason = QString());
+    OrderRecord orderAt(int row) const;
+    Requisites payer();
 
     Database &m_db;
     DocumentHost &m_host;
@@ -70,4 +77,6 @@ private:
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
 };
