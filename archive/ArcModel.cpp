@@ -244,6 +244,15 @@ void ArcModel::removeRowid(qint64 rowid)
     endRemoveRows();
 }
 
+QVector<qint64> ArcModel::shownRowids() const
+{
+    QVector<qint64> rowids;
+    rowids.reserve(qsizetype(m_visible.size()));
+    for (quint32 row : m_visible)
+        rowids.append(m_index.rowid(row));
+    return rowids;
+}
+
 int ArcModel::positionOf(qint64 rowid) const
 {
     const qint64 row = m_index.rowOf(rowid);

@@ -57,6 +57,8 @@ public:
 
     // Takes the line of rowid out of the list (its order was deleted).
     void removeRowid(qint64 rowid);
+    // The rowids of the lines shown, in their order.
+    QVector<qint64> shownRowids() const;
     // The line showing rowid, or -1.
     int positionOf(qint64 rowid) const;
 

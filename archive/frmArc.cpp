@@ -1,12 +1,14 @@
 #include "archive/frmArc.h"
 
 #include "archive/ArcModel.h"
+#include "archive/Handover.h"
 #include "dialogkit/Controls.h"
 #include "dialogkit/DialogKit.h"
 #include "dialogkit/Message.h"
 #include "document/DocumentFill.h"
 #include "document/DocumentHost.h"
 #include "document/Form1.h"
+#include "store/ArchiveQuery.h"
 #include "store/Database.h"
 
 #include <QApplication>
@@ -35,6 +37,8 @@ const QList<Control> &controls()
         { "Command2", Kind::Button, "OK", 4590, 4905, 1185, 375 },
         { "ListView1", Kind::Custom, "", 90, 180, 7035, 4290 },
         { "Command3", Kind::Button, "Удалить", 3195, 4905, 1185, 375 },
+        { "Command4", Kind::Button, "QR-код", 90, 4905, 1185, 375 },
+        { "Command5", Kind::Button, "Экспорт...", 1365, 4905, 1185, 375 },
         // After the design's controls: the search between the list and the
         // buttons, the totals and the buttons of a new row below them (room
         // after "Копировать" for more).
@@ -88,15 +92,19 @@ void frmArc::buildControls()
     Command1 = control<QPushButton>(this, "Command1");
     Command2 = control<QPushButton>(this, "Command2");
     Command3 = control<QPushButton>(this, "Command3");
+    Command4 = control<QPushButton>(this, "Command4");
+    Command5 = control<QPushButton>(this, "Command5");
     ListView1 = control<QTableView>(this, "ListView1");
     connect(Command1, &QPushButton::clicked, this, &frmArc::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmArc::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmArc::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmArc::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmArc::Command5_Click);
     setUpList();
     setUpSearch();
 
-    DialogKit::setTabChain(this, { "Command1", "Command2", "ListView1", "Command3", "txtSearch", "dtpFrom",
-                                   "dtpTo", "cmdCopy" });
+    DialogKit::setTabChain(this, { "Command1", "Command2", "ListView1", "Command3", "Command4", "Command5",
+                                   "txtSearch", "dtpFrom", "dtpTo", "cmdCopy" });
     Command1->setFocus();
 }
 
@@ -326,6 +334,54 @@ void frmArc::linesChanged()
     ListView1->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ListView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     ListView1->scrollTo(index);
+}
+
+// The orders of the lines, whole: the list keeps only their beginnings.
+bool frmArc::readWhole(const QVector<qint64> &rowids, QVector<OrderRecord> *orders)
+{
+    QVector<StoredOrder> stored;
+    if (!ArchiveQuery(m_db).readRows(rowids, 0, &stored))
+        return false;
+    orders->clear();
+    orders->reserve(stored.size());
+    for (const StoredOrder &s : stored)
+        orders->append(s.order);
+    return true;
+}
+
+Requisites frmArc::payer()
+{
+    // Without a firma row the payer's keys stay empty; the orders still go.
+    Requisites requisites;
+    bool found = false;
+    m_db.readRequisites(&requisites, &found);
+    return requisites;
+}
+
+void frmArc::Command4_Click()
+{
+    QVector<OrderRecord> chosen;
+    if (m_selectedRowid != 0 && m_model->positionOf(m_selectedRowid) >= 0) {
+        if (!readWhole({ m_selectedRowid }, &chosen)) {
+            showFailure(QStringLiteral("QR-код не построен."), m_db.errorText());
+            return;
+        }
+        if (!chosen.isEmpty()) {
+            Handover::showQrCode(this, chosen.first(), payer());
+            return;
+        }
+    }
+    DialogKit::show(this, DialogKit::notice(QStringLiteral("Выберите поручение в списке.")));
+}
+
+void frmArc::Command5_Click()
+{
+    QVector<OrderRecord> orders;
+    if (!readWhole(m_model->shownRowids(), &orders)) {
+        showFailure(QStringLiteral("Поручения не выгружены."), m_db.errorText());
+        return;
+    }
+    Handover::exportOrders(this, orders, payer());
 }
 
 void frmArc::showFailure(const QString &notDone, const QString &reason)

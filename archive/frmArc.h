@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Records.h"
+
 #include <QDialog>
 
 class ArcModel;
@@ -27,8 +29,9 @@ class QTableView;
 // and "Копировать", which starts a new order from the chosen one.
 //
 // Object names: the list ListView1, the buttons Command1 (Отмена),
-// Command2 (OK) and Command3 (Удалить); then txtSearch, dtpFrom, dtpTo,
-// lblTotals and cmdCopy (Копировать).
+// Command2 (OK) and Command3 (Удалить); after them Command4 (QR-код) and
+// Command5 (Экспорт...), which hand orders to the bank (archive/Handover.h);
+// then txtSearch, dtpFrom, dtpTo, lblTotals and cmdCopy (Копировать).
 class frmArc : public QDialog
 {
     Q_OBJECT
@@ -57,6 +60,8 @@ public slots:
     void Command1_Click(); // Отмена
     void Command2_Click(); // OK: reprint the chosen order
     void Command3_Click(); // Удалить
+    void Command4_Click(); // QR-код of the chosen order
+    void Command5_Click(); // Экспорт... of the listed orders
     void cmdCopy_Click();  // Копировать: a new order from the chosen one
     // A click on a column header: ascending, descending, the saved order.
     void ListView1_ColumnClick(int column);
@@ -73,6 +78,8 @@ private:
     void loadList();
     // Something was not done, and why.
     void showFailure(const QString &notDone, const QString &reason = QString());
+    bool readWhole(const QVector<qint64> &rowids, QVector<OrderRecord> *orders);
+    Requisites payer();
     QWidget *dateBox();
     void setUpSearch();
     // After the lines changed: the chosen line chosen again, the totals.
@@ -90,6 +97,8 @@ private:
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command5 = nullptr;
     QLineEdit *txtSearch = nullptr;
     QLabel *lblFrom = nullptr;
     QDateEdit *dtpFrom = nullptr;

@@ -61,14 +61,15 @@ bool ArchiveQuery::readRows(const QVector<qint64> &rowids, int maxChars, QVector
     // megabyte is never copied out whole.
     QByteArray sql("select rowid");
     for (const char *name : ColumnNames)
-        sql += QByteArray(", substr(") + name + ", 1, ?1)";
+        sql += maxChars > 0 ? QByteArray(", substr(") + name + ", 1, ?1)" : QByteArray(", ") + name;
     sql += " from arc where rowid = ?2";
     Statement s(m_db.handle(), sql.constData());
     if (!s.prepared())
         return m_db.engineFailure(QString());
     for (qint64 rowid : rowids) {
         s.reset();
-        s.bindInt(1, maxChars);
+        if (maxChars > 0)
+            s.bindInt(1, maxChars);
         s.bindInt(2, rowid);
         if (s.row()) {
             StoredOrder stored;

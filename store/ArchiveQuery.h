@@ -34,7 +34,8 @@ public:
     // Visits one column of every order, in rowid order.
     bool scanColumn(Column column, const std::function<void(qint64 rowid, const char *text, int size)> &visit);
     // The orders stored in the given rows, in that order, each text cut to
-    // its first maxChars characters; rows that are gone are left out.
+    // its first maxChars characters (whole when maxChars is 0); rows that
+    // are gone are left out.
     bool readRows(const QVector<qint64> &rowids, int maxChars, QVector<StoredOrder> *rows);
 
 private:

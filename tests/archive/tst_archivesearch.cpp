@@ -346,7 +346,7 @@ private slots:
             QCOMPARE(button(d, "cmdCopy")->text(), QStringLiteral("Копировать"));
             QCOMPARE(QApplication::focusWidget(), button(d, "Command1"));
             const QList<QWidget *> order { button(d, "Command2"), list(d), button(d, "Command3"),
-                                           child(d, "txtSearch"), child(d, "dtpFrom"), child(d, "dtpTo"),
+                                           button(d, "Command4"), button(d, "Command5"), child(d, "txtSearch"), child(d, "dtpFrom"), child(d, "dtpTo"),
                                            button(d, "cmdCopy") };
             // Tab moves from field to field inside a date box, so the chain is read.
             QWidget *at = QApplication::focusWidget();
