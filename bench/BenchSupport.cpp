@@ -1,12 +1,16 @@
 #include "BenchSupport.h"
 
+#include "store/DeliveredDatabase.h"
+
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -55,6 +59,17 @@ bool fillArchive(const QString &path, int orders)
     ok = ok && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
+}
+
+bool makeProgramFolder(const QString &folder, int orders)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("vexa.mdb"));
+    QString error;
+    if (!DeliveredDatabase::create(path, &error) || (orders > 0 && !fillArchive(path, orders))) {
+        std::fprintf(stderr, "cannot make the archive: %s\n", qPrintable(error));
+        return false;
+    }
+    return true;
 }
 
 double median(std::vector<double> values)

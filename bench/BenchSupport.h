@@ -16,6 +16,10 @@ constexpr int ArchiveOrders = 32767;
 // path through the SQLite C API, in one transaction.
 bool fillArchive(const QString &path, int orders = ArchiveOrders);
 
+// Puts a freshly delivered vexa.mdb with `orders` archive rows into the
+// program folder `folder`. On failure says why on stderr and returns false.
+bool makeProgramFolder(const QString &folder, int orders);
+
 double median(std::vector<double> values);
 // The spread of the values around their median, as a percentage of it:
 // half the distance between the first and third quartile.

@@ -88,11 +88,8 @@ int main(int argc, char **argv)
 
     QTemporaryDir folder;
     const QString path = QDir(folder.path()).filePath(QStringLiteral("vexa.mdb"));
-    QString error;
-    if (!folder.isValid() || !DeliveredDatabase::create(path, &error) || !fillArchive(path)) {
-        std::fprintf(stderr, "cannot make the archive: %s\n", qPrintable(error));
+    if (!folder.isValid() || !BenchSupport::makeProgramFolder(folder.path(), BenchSupport::ArchiveOrders))
         return 1;
-    }
 
     MDIForm1 main(folder.path());
     if (!main.MDIForm_Load())

@@ -161,12 +161,8 @@ int main(int argc, char **argv)
 
     QTemporaryDir folder;
     const QString path = QDir(folder.path()).filePath(QStringLiteral("vexa.mdb"));
-    QString error;
-    if (!folder.isValid() || !DeliveredDatabase::create(path, &error)
-        || (orders > 0 && !BenchSupport::fillArchive(path, orders))) {
-        std::fprintf(stderr, "cannot make the archive: %s\n", qPrintable(error));
+    if (!folder.isValid() || !BenchSupport::makeProgramFolder(folder.path(), orders))
         return 1;
-    }
     MDIForm1 main(folder.path());
     if (!main.MDIForm_Load())
         return 1;

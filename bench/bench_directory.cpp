@@ -157,14 +157,7 @@ double openEntry(MDIForm1 &main, QString *number, double *cpuMs)
 
 bool makeArchive(QTemporaryDir &folder, int orders)
 {
-    const QString path = QDir(folder.path()).filePath(QStringLiteral("vexa.mdb"));
-    QString error;
-    if (!folder.isValid() || !DeliveredDatabase::create(path, &error)
-        || !BenchSupport::fillArchive(path, orders)) {
-        std::fprintf(stderr, "cannot make the archive: %s\n", qPrintable(error));
-        return false;
-    }
-    return true;
+    return folder.isValid() && BenchSupport::makeProgramFolder(folder.path(), orders);
 }
 
 } // namespace
