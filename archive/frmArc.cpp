@@ -37,8 +37,8 @@ const QList<Control> &controls()
         { "Command2", Kind::Button, "OK", 4590, 4905, 1185, 375 },
         { "ListView1", Kind::Custom, "", 90, 180, 7035, 4290 },
         { "Command3", Kind::Button, "Удалить", 3195, 4905, 1185, 375 },
-        { "Command4", Kind::Button, "QR-код", 90, 4905, 1185, 375 },
-        { "Command5", Kind::Button, "Экспорт...", 1365, 4905, 1185, 375 },
+        { "Command4", Kind::Button, "QR-код", 1365, 4905, 1185, 375 },
+        { "Command5", Kind::Button, "Экспорт...", 90, 4905, 1185, 375 },
         // After the design's controls: the search between the list and the
         // buttons, the totals and the buttons of a new row below them (room
         // after "Копировать" for more).
