@@ -3,11 +3,11 @@
 // through the SQLite C API in the same process. Each is timed several
 // times; the median is printed.
 
+#include "BenchProgram.h"
 #include "BenchSupport.h"
 #include "app/MDIForm1.h"
 #include "archive/frmArc.h"
 #include "document/SheetFonts.h"
-#include "store/DeliveredDatabase.h"
 
 #include <QApplication>
 #include <QDir>
@@ -81,8 +81,7 @@ double openArchive(MDIForm1 &main, int *lines)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchProgram::offscreenByDefault();
     QApplication app(argc, argv);
     SheetFonts::registerFonts();
 
@@ -92,11 +91,8 @@ int main(int argc, char **argv)
         return 1;
 
     MDIForm1 main(folder.path());
-    if (!main.MDIForm_Load())
+    if (!BenchProgram::showMainWindow(main))
         return 1;
-    main.show();
-    main.showDocumentWindow();
-    QApplication::processEvents();
 
     std::vector<double> ours, plain;
     for (int run = 0; run < Runs; ++run) {

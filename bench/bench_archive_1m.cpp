@@ -5,11 +5,11 @@
 // The first argument, when given, is the number of orders (for the
 // per-order memory: run once with 0).
 
+#include "BenchProgram.h"
 #include "BenchSupport.h"
 #include "app/MDIForm1.h"
 #include "archive/frmArc.h"
 #include "document/SheetFonts.h"
-#include "store/DeliveredDatabase.h"
 
 #include <QApplication>
 #include <QDir>
@@ -153,8 +153,7 @@ void measureInside(const Window &w, int orders)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchProgram::offscreenByDefault();
     QApplication app(argc, argv);
     SheetFonts::registerFonts();
     const int orders = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 1000000;
@@ -164,11 +163,8 @@ int main(int argc, char **argv)
     if (!folder.isValid() || !BenchSupport::makeProgramFolder(folder.path(), orders))
         return 1;
     MDIForm1 main(folder.path());
-    if (!main.MDIForm_Load())
+    if (!BenchProgram::showMainWindow(main))
         return 1;
-    main.show();
-    main.showDocumentWindow();
-    QApplication::processEvents();
 
     std::vector<double> opens, plain;
     for (int run = 0; run < 3; ++run) {

@@ -7,12 +7,12 @@
 // on stderr for comparison: most of a sheet's time is the PDF engine
 // embedding the subsets of the four faces.
 
+#include "BenchProgram.h"
 #include "BenchSupport.h"
 #include "app/MDIForm1.h"
 #include "app/SheetPrinter.h"
 #include "document/DocumentFill.h"
 #include "document/Form1.h"
-#include "store/DeliveredDatabase.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,24 +68,16 @@ bool blankPage(QPrinter &printer)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchProgram::offscreenByDefault();
     QApplication app(argc, argv);
 
     QTemporaryDir folder;
-    QString error;
-    if (!folder.isValid()
-        || !DeliveredDatabase::create(QDir(folder.path()).filePath(QStringLiteral("vexa.mdb")),
-                                      &error)) {
-        std::fprintf(stderr, "cannot make the program folder: %s\n", qPrintable(error));
+    if (!folder.isValid() || !BenchSupport::makeProgramFolder(folder.path(), 0))
         return 1;
-    }
 
     MDIForm1 main(folder.path());
-    if (!main.MDIForm_Load())
+    if (!BenchProgram::showMainWindow(main))
         return 1;
-    main.show();
-    main.showDocumentWindow();
     DocumentFill::fill(*main.documentWindow(), sampleOrder(), sampleRequisites());
     QApplication::processEvents();
 

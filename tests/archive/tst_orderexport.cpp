@@ -10,14 +10,13 @@
 // writes a small export to PATH and says "ok" or "failed<TAB>reason".
 #include "archive/Handover.h"
 #include "archive/OrderExport.h"
+#include "support/TestSupport.h"
 
 #include <QtTest>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <grp.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <iconv.h>
@@ -99,9 +98,7 @@ int child(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(2);
-    const passwd *nobody = ::getpwnam("nobody");
-    if (args.value(0) == "nobody" && (args.removeFirst(), ::geteuid() == 0)
-        && !(nobody && ::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0))
+    if (!TestSupport::becomeNobodyIfAsked(&args))
         return 5;
     const OrderExport::Prepared prepared = OrderExport::prepare(orders(), Payer, OrderExport::Format::Csv, Created);
     QString error;

@@ -23,8 +23,6 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <grp.h>
-#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,9 +55,7 @@ int child(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(2);
-    const passwd *nobody = ::getpwnam("nobody");
-    if (args.value(0) == "nobody" && (args.removeFirst(), ::geteuid() == 0)
-        && !(nobody && ::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0))
+    if (!TestSupport::becomeNobodyIfAsked(&args))
         return 5;
     Database db;
     const auto report = [&](bool ok, const QString &line) {

@@ -13,6 +13,10 @@
 #include <QSqlRecord>
 #include <QUuid>
 
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
 namespace TestSupport {
 
 ProgramFolder::ProgramFolder()
@@ -179,6 +183,18 @@ bool damageDatabase(const QString &path, Damage damage)
         file[page + 4] = char(cells & 0xff);
     }
     return f.seek(0) && f.write(file) == file.size() && f.flush();
+}
+
+bool becomeNobodyIfAsked(QStringList *args)
+{
+    if (args->value(0) != QLatin1String("nobody"))
+        return true;
+    args->removeFirst();
+    if (::geteuid() != 0)
+        return true;
+    const passwd *nobody = ::getpwnam("nobody");
+    return nobody && ::setgroups(0, nullptr) == 0 && ::setgid(nobody->pw_gid) == 0
+            && ::setuid(nobody->pw_uid) == 0;
 }
 
 bool writeSqlite(const QString &path, const QString &sql)

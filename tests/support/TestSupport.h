@@ -86,6 +86,11 @@ WhenModal *whenModal(std::function<void(T *)> action, QObject *owner = nullptr)
     return w;
 }
 
+// For a test program that is its own second process: when args starts
+// with "nobody", takes that word off and, when running as root, becomes the
+// user nobody so that file permissions apply. False when that failed.
+bool becomeNobodyIfAsked(QStringList *args);
+
 // Makes a SQLite file at path by running sql; for foreign or damaged files.
 bool writeSqlite(const QString &path, const QString &sql);
 // Damages a SQLite file the way a failing disk or a careless program does,
