@@ -3,9 +3,6 @@
 #include <QAction>
 #include <QImage>
 #include <QMessageBox>
-#include <QObject>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -22,7 +19,7 @@ public:
     ProgramFolder();
     bool isValid() const { return m_valid; }
     QString path() const { return m_dir.path(); }
-    QString databasePath() const;
+    QString databasePath() const { return m_dir.filePath(QStringLiteral("vexa.mdb")); }
 
 private:
     QTemporaryDir m_dir;
@@ -42,7 +39,6 @@ struct SeenBox
 // first button (OK), and remembers what each one showed.
 class MessageBoxAnswerer : public QObject
 {
-    Q_OBJECT
 public:
     MessageBoxAnswerer();
     QList<SeenBox> seen;
@@ -51,38 +47,33 @@ public:
     QString single() const;
 
 private:
-    void poll();
     QTimer m_timer;
 };
 
-// Runs action once on the first modal window of type T that appears (for
-// example a dialog opened with exec()), then stops watching.
+// Runs action on each modal window that appears (for example a dialog
+// opened with exec()) until it returns true, then stops watching.
 class WhenModal : public QObject
 {
-    Q_OBJECT
 public:
     explicit WhenModal(std::function<bool(QWidget *)> action);
     bool done() const { return m_done; }
 
 private:
-    void poll();
-    std::function<bool(QWidget *)> m_action;
     QTimer m_timer;
     bool m_done = false;
 };
 
+// Runs action once on the first modal window of type T that appears.
 template<typename T>
 WhenModal *whenModal(std::function<void(T *)> action, QObject *owner = nullptr)
 {
     auto *w = new WhenModal([action](QWidget *widget) {
-        if (T *t = qobject_cast<T *>(widget)) {
+        T *t = qobject_cast<T *>(widget);
+        if (t)
             action(t);
-            return true;
-        }
-        return false;
+        return t != nullptr;
     });
-    if (owner)
-        w->setParent(owner);
+    w->setParent(owner);
     return w;
 }
 
@@ -93,8 +84,7 @@ bool becomeNobodyIfAsked(QStringList *args);
 
 // Makes a SQLite file at path by running sql; for foreign or damaged files.
 bool writeSqlite(const QString &path, const QString &sql);
-// Damages a SQLite file the way a failing disk or a careless program does,
-// by editing its bytes where the file format puts them:
+// Damages a SQLite file the way a failing disk or a careless program does:
 //   RootOnSchemaPage  arc's root page number in the schema made 1 (the
 //                     schema's own page)
 //   RootOnFirmaPage   arc's root page number made firma's: two tables on
@@ -123,15 +113,14 @@ template<typename D>
 D *duringCommand(QAction *command, const std::function<void(D *)> &action)
 {
     D *seen = nullptr;
-    WhenModal *watcher = whenModal<D>([&](D *dialog) {
+    std::unique_ptr<WhenModal> watcher(whenModal<D>([&](D *dialog) {
         seen = dialog;
         if (QTest::qWaitForWindowActive(dialog))
             action(dialog);
         if (dialog->isVisible())
             dialog->done(-1);
-    });
+    }));
     command->trigger();
-    delete watcher;
     return seen;
 }
 
