@@ -10,7 +10,6 @@
 #include "document/SheetPainter.h"
 #include "support/TestSupport.h"
 
-#include <QFile>
 #include <QPainterPath>
 #include <QRawFont>
 #include <QtTest>
@@ -44,53 +43,47 @@ quint32 be(const QByteArray &data, qint64 at, int bytes = 4)
     return value;
 }
 
-// The offset of a table's entry in a TrueType face's directory, or -1.
-int entryOf(const QByteArray &face, const char *tag)
+// The offset of the character map's entry in a TrueType face's directory
+// (the sixth table of each shipped face).
+constexpr int CmapEntry = 12 + 16 * 5;
+
+QByteArray cmapOf(const QByteArray &face)
 {
-    for (int i = 0; i < int(be(face, 4, 2)); ++i)
-        if (face.mid(12 + 16 * i, 4) == tag)
-            return 12 + 16 * i;
-    return -1;
+    return face.mid(be(face, CmapEntry + 8), be(face, CmapEntry + 12));
 }
 
-QByteArray tableOf(const QByteArray &face, const char *tag)
-{
-    const int entry = entryOf(face, tag);
-    return face.mid(be(face, entry + 8), be(face, entry + 12));
-}
-
-// Changes four bytes of the directory.
+// Four bytes of the directory changed.
 QByteArray patched(QByteArray face, int at, quint32 value)
 {
     qToBigEndian(value, face.data() + at);
     return face;
 }
 
-// The face with its character map moved to the file's end (four-byte
-// aligned), `extra` zero bytes after its subtables: the table ends at the
-// file's last byte, and its length is not a multiple of four but for one
-// `extra`.
-QByteArray cmapAtTheEnd(QByteArray face, int extra)
+// A shipped face with its character map moved to the file's end (four-byte
+// aligned) and `extra` zero bytes after its subtables: the table ends at the
+// file's last byte, its length of another remainder modulo 4.
+QByteArray shipped(const char *name, int extra = -1)
 {
-    const QByteArray cmap = tableOf(face, "cmap") + QByteArray(extra, '\0');
+    QFile f(QString(":/fonts/Liberation%1.ttf").arg(name));
+    QByteArray face = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    if (extra < 0)
+        return face;
+    const QByteArray cmap = cmapOf(face) + QByteArray(extra, '\0');
     face.append(QByteArray(-face.size() & 3, '\0'));
-    face = patched(patched(face, entryOf(face, "cmap") + 8, face.size()), entryOf(face, "cmap") + 12, cmap.size());
-    return face + cmap;
+    return patched(patched(face, CmapEntry + 8, face.size()), CmapEntry + 12, cmap.size()) + cmap;
 }
 
 // What is wrong with a face's table directory: a table outside the file or
 // not four-byte aligned, or a checksum (the table's bytes as big-endian
-// words, zero-padded, summed) that does not match ("head" aside, whose
+// words, zero-padded, summed) that does not match ("head" aside: its
 // checksum leaves out the whole-file adjustment).
 QString directoryFault(const QByteArray &face)
 {
-    for (int i = 0; i < int(be(face, 4, 2)); ++i) {
-        const int entry = 12 + 16 * i;
+    for (int entry = 12; entry < 12 + 16 * int(be(face, 4, 2)); entry += 16) {
         const quint32 offset = be(face, entry + 8), length = be(face, entry + 12);
-        const QByteArray table = face.mid(offset, length);
         quint32 sum = 0;
-        for (qsizetype b = 0; b < table.size(); ++b)
-            sum += quint32(quint8(table[b])) << (24 - 8 * (b % 4));
+        for (quint32 b = 0; b < length && offset + b < quint32(face.size()); ++b)
+            sum += quint32(quint8(face[offset + b])) << (24 - 8 * (b % 4));
         if (quint64(offset) + length > quint64(face.size()) || offset % 4
             || (face.mid(entry, 4) != "head" && sum != be(face, entry + 4)))
             return face.mid(entry, 4);
@@ -98,34 +91,26 @@ QString directoryFault(const QByteArray &face)
     return QString();
 }
 
-// What is wrong with the new character map: the original subtables must be
-// there unchanged under their records, and one more record (Windows, full
-// Unicode) point to a format 12 subtable whose length field covers it to
-// the table's end and its groups exactly.
+// What is wrong with the new character map: the original subtables (formats
+// 4 and 6) must be there unchanged under their records, and one more record
+// (Windows, full Unicode) point to a format 12 subtable whose length field
+// covers it to the table's end and its groups exactly.
 QString cmapFault(const QByteArray &original, const QByteArray &face)
 {
-    const QByteArray before = tableOf(original, "cmap"), map = tableOf(face, "cmap");
+    const QByteArray before = cmapOf(original), map = cmapOf(face);
     const int count = int(be(map, 2, 2));
-    if (count != int(be(before, 2, 2)) + 1)
-        return "no record added";
     for (int i = 0; i + 1 < count; ++i) {
-        const quint32 at = be(map, 8 + 8 * i), length = be(map, at + 2, 2); // formats 4 and 6
-        if (map.mid(4 + 8 * i, 4) != before.mid(4 + 8 * i, 4)
-            || map.mid(at, length) != before.mid(be(before, 8 + 8 * i), length) || length < 6)
+        const quint32 at = be(map, 8 + 8 * i), length = be(map, at + 2, 2);
+        if (map.mid(4 + 8 * i, 4) != before.mid(4 + 8 * i, 4) || length < 6
+            || map.mid(at, length) != before.mid(be(before, 8 + 8 * i), length))
             return QString("subtable %1 not where its record points").arg(i);
     }
     const quint32 at = be(map, 8 * count), length = be(map, at + 4);
-    if (map.mid(4 + 8 * (count - 1), 4) != QByteArray("\0\3\0\12", 4) || be(map, at, 2) != 12)
+    if (count != int(be(before, 2, 2)) + 1 || be(map, 4 + 8 * (count - 1)) != 0x3000a || be(map, at, 2) != 12)
         return "no format 12 subtable for Windows, full Unicode";
     if (at + length != quint32(map.size()) || length != 16 + 12 * be(map, at + 12))
         return QString("format 12 length %1 at %2 of %3").arg(length).arg(at).arg(map.size());
     return QString();
-}
-
-QByteArray shipped(const QString &face)
-{
-    QFile f(QString(":/fonts/Liberation%1.ttf").arg(face));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -158,153 +143,136 @@ private slots:
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
 
-    void textsCondenseBeforeTheyWrap_data();
-    void textsCondenseBeforeTheyWrap();
-    void facesGiveTheTabAGlyphOfItsOwn_data();
-    void facesGiveTheTabAGlyphOfItsOwn();
-    void damagedFacesPassUnchanged_data();
-    void damagedFacesPassUnchanged();
-    void windowRepaintsAfterItsFieldsChange_data();
-    void windowRepaintsAfterItsFieldsChange();
-};
-
-void TestSheet::textsCondenseBeforeTheyWrap_data()
-{
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("lowest"); // the stretch may lie from here...
-    QTest::addColumn<int>("highest"); // ...to here
-    QTest::addColumn<bool>("oneLine"); // the whole text on its one line
-    QTest::newRow("short name: as designed") << int(Field::RecipientName) << "Ромашка ПП" << 100 << 100 << true;
-    QTest::newRow("account of 29 characters") << int(Field::CreditAccount) << "UA213223130000026007233566001"
-                                              << CondenseFloor << 99 << true;
-    QTest::newRow("10-digit code") << int(Field::PayerCode) << "3012345678" << 100 << 100 << true;
-    QTest::newRow("bank 5 % too wide") << int(Field::RecipientBank) << asWideAs(Field::RecipientBank, 1.05) << 93
-                                       << 96 << true;
-    QTest::newRow("name 60 % too wide: floor, wrapped")
-            << int(Field::RecipientName) << asWideAs(Field::RecipientName, 1.6) << CondenseFloor << CondenseFloor
-            << false;
-    QTest::newRow("name without blanks, too wide at the floor")
-            << int(Field::RecipientName) << QString(80, QChar(0x0416)) << CondenseFloor << CondenseFloor << false;
-    QTest::newRow("purpose on two lines: as designed")
-            << int(Field::Purpose) << asWideAs(Field::Purpose, 1.5) << 100 << 100 << false;
-    QTest::newRow("amount in words below the floor")
-            << int(Field::AmountInWords) << asWideAs(Field::AmountInWords, 1.5) << 60 << 67 << true;
-}
-
-// One rule for every element: the natural width when it fits, else
-// condensed just enough, down to the floor; below it, wrapped. The amount in
-// words stays on its line. (The pictures above show the painter follows it.)
-void TestSheet::textsCondenseBeforeTheyWrap()
-{
-    QFETCH(int, field);
-    QFETCH(QString, text);
-    QFETCH(int, lowest);
-    QFETCH(int, highest);
-    QFETCH(bool, oneLine);
-    const Text &t = elementFor(Field(field));
-    const Setting setting = settingFor(t, text);
-    QVERIFY2(setting.stretch >= lowest && setting.stretch <= highest, qPrintable(QString::number(setting.stretch)));
-    QFont font = Sheet::font(t.face, t.points, t.bold);
-    font.setStretch(setting.stretch);
-    QCOMPARE(QFontMetricsF(font).horizontalAdvance(text) <= t.width, oneLine);
-    // Just enough: one per cent wider would not fit.
-    if (oneLine && setting.stretch < 100) {
-        font.setStretch(setting.stretch + 1);
-        QVERIFY(QFontMetricsF(font).horizontalAdvance(text) > t.width);
-    }
-}
-
-void TestSheet::facesGiveTheTabAGlyphOfItsOwn_data()
-{
-    QTest::addColumn<QByteArray>("face");
-    for (const char *face : { "Sans-Regular", "Sans-Bold", "Serif-Regular", "Serif-Bold" })
-        QTest::newRow(face) << shipped(face);
-    // Character maps of every length modulo 4 (the shipped ones: 2), the
-    // last ending at the file's last byte.
-    for (int extra = 0; extra < 4; ++extra)
-        QTest::addRow("character map at the end, %d more bytes", extra)
-                << cmapAtTheEnd(shipped("Sans-Regular"), extra);
-}
-
-// The TAB no longer shares the space's glyph (which made the PDF writer
-// name printed spaces TABs); every other character keeps its glyph, and the
-// face stays a valid TrueType file.
-void TestSheet::facesGiveTheTabAGlyphOfItsOwn()
-{
-    QFETCH(QByteArray, face);
-    const QByteArray out = SheetFonts::withTabOfItsOwn(face);
-    const QRawFont before(face, 100), after(out, 100);
-    QVERIFY(before.isValid() && after.isValid());
-    QString all;
-    for (uint c = 0x20; c < 0x10000; ++c)
-        if (!QChar::isSurrogate(c))
-            all.append(QChar(char16_t(c)));
-    QCOMPARE(after.glyphIndexesForString(all), before.glyphIndexesForString(all));
-    const QList<quint32> blanks = after.glyphIndexesForString(" \t");
-    QVERIFY(blanks[0] != blanks[1] && blanks[1] != 0);
-    QVERIFY(after.pathForGlyph(blanks[1]).isEmpty()); // a blank: no ink
-    QCOMPARE(directoryFault(out), QString());
-    QCOMPARE(cmapFault(face, out), QString());
-}
-
-void TestSheet::damagedFacesPassUnchanged_data()
-{
-    QTest::addColumn<QByteArray>("face");
-    const QByteArray good = shipped("Sans-Regular"), atEnd = cmapAtTheEnd(good, 0);
-    const int cmap = entryOf(good, "cmap");
-    QTest::newRow("not a face") << QByteArray("not a face");
-    QTest::newRow("directory longer than the file") << good.left(12 + 16 * 10);
-    QTest::newRow("no character map") << patched(good, cmap, 0x636d6171); // "cmaq"
-    QTest::newRow("character map of 3 bytes") << patched(good, cmap + 12, 3);
-    QTest::newRow("character map one byte past the end") << patched(atEnd, cmap + 12, be(atEnd, cmap + 12) + 1);
-    QTest::newRow("character map beyond 4 GB") << patched(good, cmap + 8, 0xfffffff0);
-}
-
-// A face whose directory does not hold together is handed back as it was,
-// without reading outside it.
-void TestSheet::damagedFacesPassUnchanged()
-{
-    QFETCH(QByteArray, face);
-    QCOMPARE(SheetFonts::withTabOfItsOwn(face), face);
-}
-
-void TestSheet::windowRepaintsAfterItsFieldsChange_data()
-{
-    QTest::addColumn<bool>("allAtOnce"); // setFields, as a fill writes them; else setField
-    QTest::newRow("one field") << false;
-    QTest::newRow("all fields") << true;
-}
-
-// The window shows what was written, without anything else prompting a
-// repaint: what is on screen is what will print.
-void TestSheet::windowRepaintsAfterItsFieldsChange()
-{
-    QFETCH(bool, allAtOnce);
-    Form1 form;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTest::qWait(50); // the first paint is through
-    int paints = 0;
-    struct Counter : QObject
+    void textsCondenseBeforeTheyWrap_data()
     {
-        int *n;
-        bool eventFilter(QObject *, QEvent *e) override
-        {
-            *n += e->type() == QEvent::Paint;
-            return false;
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("lowest"); // the stretch may lie from here...
+        QTest::addColumn<int>("highest"); // ...to here
+        QTest::addColumn<bool>("oneLine"); // the whole text on its one line
+        QTest::newRow("short name: as designed") << int(Field::RecipientName) << "Ромашка ПП" << 100 << 100 << true;
+        QTest::newRow("account of 29 characters") << int(Field::CreditAccount) << "UA213223130000026007233566001"
+                                                  << CondenseFloor << 99 << true;
+        QTest::newRow("bank 5 % too wide") << int(Field::RecipientBank) << asWideAs(Field::RecipientBank, 1.05) << 93
+                                           << 96 << true;
+        QTest::newRow("name 60 % too wide: floor, wrapped")
+                << int(Field::RecipientName) << asWideAs(Field::RecipientName, 1.6) << CondenseFloor << CondenseFloor
+                << false;
+        QTest::newRow("purpose on two lines: as designed")
+                << int(Field::Purpose) << asWideAs(Field::Purpose, 1.5) << 100 << 100 << false;
+        QTest::newRow("amount in words below the floor")
+                << int(Field::AmountInWords) << asWideAs(Field::AmountInWords, 1.5) << 60 << 67 << true;
+    }
+
+    // One rule for every element: the natural width when it fits, else
+    // condensed just enough, down to the floor; below it, wrapped. The amount in
+    // words stays on its line. (The pictures above show the painter follows it.)
+    void textsCondenseBeforeTheyWrap()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(int, lowest);
+        QFETCH(int, highest);
+        QFETCH(bool, oneLine);
+        const Text &t = elementFor(Field(field));
+        const Setting setting = settingFor(t, text);
+        QVERIFY2(setting.stretch >= lowest && setting.stretch <= highest, qPrintable(QString::number(setting.stretch)));
+        QFont font = Sheet::font(t.face, t.points, t.bold);
+        font.setStretch(setting.stretch);
+        QCOMPARE(QFontMetricsF(font).horizontalAdvance(text) <= t.width, oneLine);
+        // Just enough: one per cent wider would not fit.
+        if (oneLine && setting.stretch < 100) {
+            font.setStretch(setting.stretch + 1);
+            QVERIFY(QFontMetricsF(font).horizontalAdvance(text) > t.width);
         }
-    } counter;
-    counter.n = &paints;
-    form.installEventFilter(&counter);
-    SheetFields fields;
-    fields.setText(Field::RecipientName, "Ромашка ПП");
-    if (allAtOnce)
-        form.setFields(fields);
-    else
-        form.setField(Field::RecipientName, "Ромашка ПП");
-    QTRY_VERIFY_WITH_TIMEOUT(paints > 0, 2000);
-}
+    }
+
+    void facesGiveTheTabAGlyphOfItsOwn_data()
+    {
+        QTest::addColumn<QByteArray>("face");
+        for (const char *face : { "Sans-Regular", "Sans-Bold", "Serif-Regular", "Serif-Bold" })
+            QTest::newRow(face) << shipped(face);
+        // Character maps of every length modulo 4 (the shipped ones: 2), the
+        // last ending at the file's last byte.
+        for (int extra = 0; extra < 4; ++extra)
+            QTest::addRow("character map at the end, %d more bytes", extra) << shipped("Sans-Regular", extra);
+    }
+
+    // The TAB no longer shares the space's glyph (which made the PDF writer
+    // name printed spaces TABs); every other character keeps its glyph, and the
+    // face stays a valid TrueType file.
+    void facesGiveTheTabAGlyphOfItsOwn()
+    {
+        QFETCH(QByteArray, face);
+        const QByteArray out = SheetFonts::withTabOfItsOwn(face);
+        const QRawFont before(face, 100), after(out, 100);
+        QVERIFY(before.isValid() && after.isValid());
+        QString all;
+        for (uint c = 0x20; c < 0x10000; ++c)
+            if (!QChar::isSurrogate(c))
+                all.append(QChar(char16_t(c)));
+        QCOMPARE(after.glyphIndexesForString(all), before.glyphIndexesForString(all));
+        const QList<quint32> blanks = after.glyphIndexesForString(" \t");
+        QVERIFY(blanks[0] != blanks[1] && blanks[1] != 0);
+        QVERIFY(after.pathForGlyph(blanks[1]).isEmpty()); // a blank: no ink
+        QCOMPARE(directoryFault(out), QString());
+        QCOMPARE(cmapFault(face, out), QString());
+    }
+
+    void damagedFacesPassUnchanged_data()
+    {
+        QTest::addColumn<QByteArray>("face");
+        const QByteArray good = shipped("Sans-Regular"), atEnd = shipped("Sans-Regular", 0);
+        QTest::newRow("not a face") << QByteArray("not a face");
+        QTest::newRow("directory longer than the file") << good.left(12 + 16 * 10);
+        QTest::newRow("no character map") << patched(good, CmapEntry, 0x636d6171); // "cmaq"
+        QTest::newRow("character map of 3 bytes") << patched(good, CmapEntry + 12, 3);
+        QTest::newRow("character map one byte past the end") << patched(atEnd, CmapEntry + 12, be(atEnd, CmapEntry + 12) + 1);
+        QTest::newRow("character map beyond 4 GB") << patched(good, CmapEntry + 8, 0xfffffff0);
+    }
+
+    // A face whose directory does not hold together is handed back as it was,
+    // without reading outside it.
+    void damagedFacesPassUnchanged()
+    {
+        QFETCH(QByteArray, face);
+        QCOMPARE(SheetFonts::withTabOfItsOwn(face), face);
+    }
+
+    void windowRepaintsAfterItsFieldsChange_data()
+    {
+        QTest::addColumn<bool>("allAtOnce"); // setFields, as a fill writes them; else setField
+        QTest::newRow("one field") << false;
+        QTest::newRow("all fields") << true;
+    }
+
+    // The window shows what was written, without anything else prompting a
+    // repaint: what is on screen is what will print.
+    void windowRepaintsAfterItsFieldsChange()
+    {
+        QFETCH(bool, allAtOnce);
+        struct Counted : Form1
+        {
+            int paints = 0;
+            void paintEvent(QPaintEvent *event) override
+            {
+                ++paints;
+                Form1::paintEvent(event);
+            }
+        } form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::qWait(50); // the first paint is through
+        form.paints = 0;
+        SheetFields fields;
+        fields.setText(Field::RecipientName, "Ромашка ПП");
+        if (allAtOnce)
+            form.setFields(fields);
+        else
+            form.setField(Field::RecipientName, "Ромашка ПП");
+        QTRY_VERIFY_WITH_TIMEOUT(form.paints > 0, 2000);
+    }
+};
 
 QTEST_MAIN(TestSheet)
 #include "tst_sheet.moc"
