@@ -176,7 +176,8 @@ private slots:
         QFETCH(bool, oneLine);
         const Text &t = elementFor(Field(field));
         const Setting setting = settingFor(t, text);
-        QVERIFY2(setting.stretch >= lowest && setting.stretch <= highest, qPrintable(QString::number(setting.stretch)));
+        QVERIFY2(setting.stretch >= lowest && setting.stretch <= highest,
+                 qPrintable(QString::number(setting.stretch)));
         QFont font = Sheet::font(t.face, t.points, t.bold);
         font.setStretch(setting.stretch);
         QCOMPARE(QFontMetricsF(font).horizontalAdvance(text) <= t.width, oneLine);
@@ -190,12 +191,22 @@ private slots:
     void facesGiveTheTabAGlyphOfItsOwn_data()
     {
         QTest::addColumn<QByteArray>("face");
+        QTest::addColumn<bool>("sound"); // else handed back as it was, without reading outside it
+        const QByteArray good = shipped("Sans-Regular"), atEnd = shipped("Sans-Regular", 0);
         for (const char *face : { "Sans-Regular", "Sans-Bold", "Serif-Regular", "Serif-Bold" })
-            QTest::newRow(face) << shipped(face);
+            QTest::newRow(face) << shipped(face) << true;
         // Character maps of every length modulo 4 (the shipped ones: 2), the
         // last ending at the file's last byte.
         for (int extra = 0; extra < 4; ++extra)
-            QTest::addRow("character map at the end, %d more bytes", extra) << shipped("Sans-Regular", extra);
+            QTest::addRow("character map at the end, %d more bytes", extra)
+                    << shipped("Sans-Regular", extra) << true;
+        QTest::newRow("not a face") << QByteArray("not a face") << false;
+        QTest::newRow("directory longer than the file") << good.left(12 + 16 * 10) << false;
+        QTest::newRow("no character map") << patched(good, CmapEntry, 0x636d6171) << false; // "cmaq"
+        QTest::newRow("character map of 3 bytes") << patched(good, CmapEntry + 12, 3) << false;
+        QTest::newRow("character map one byte past the end")
+                << patched(atEnd, CmapEntry + 12, be(atEnd, CmapEntry + 12) + 1) << false;
+        QTest::newRow("character map beyond 4 GB") << patched(good, CmapEntry + 8, 0xfffffff0) << false;
     }
 
     // The TAB no longer shares the space's glyph (which made the PDF writer
@@ -204,7 +215,12 @@ private slots:
     void facesGiveTheTabAGlyphOfItsOwn()
     {
         QFETCH(QByteArray, face);
+        QFETCH(bool, sound);
         const QByteArray out = SheetFonts::withTabOfItsOwn(face);
+        if (!sound) {
+            QCOMPARE(out, face);
+            return;
+        }
         const QRawFont before(face, 100), after(out, 100);
         QVERIFY(before.isValid() && after.isValid());
         QString all;
@@ -217,26 +233,6 @@ private slots:
         QVERIFY(after.pathForGlyph(blanks[1]).isEmpty()); // a blank: no ink
         QCOMPARE(directoryFault(out), QString());
         QCOMPARE(cmapFault(face, out), QString());
-    }
-
-    void damagedFacesPassUnchanged_data()
-    {
-        QTest::addColumn<QByteArray>("face");
-        const QByteArray good = shipped("Sans-Regular"), atEnd = shipped("Sans-Regular", 0);
-        QTest::newRow("not a face") << QByteArray("not a face");
-        QTest::newRow("directory longer than the file") << good.left(12 + 16 * 10);
-        QTest::newRow("no character map") << patched(good, CmapEntry, 0x636d6171); // "cmaq"
-        QTest::newRow("character map of 3 bytes") << patched(good, CmapEntry + 12, 3);
-        QTest::newRow("character map one byte past the end") << patched(atEnd, CmapEntry + 12, be(atEnd, CmapEntry + 12) + 1);
-        QTest::newRow("character map beyond 4 GB") << patched(good, CmapEntry + 8, 0xfffffff0);
-    }
-
-    // A face whose directory does not hold together is handed back as it was,
-    // without reading outside it.
-    void damagedFacesPassUnchanged()
-    {
-        QFETCH(QByteArray, face);
-        QCOMPARE(SheetFonts::withTabOfItsOwn(face), face);
     }
 
     void windowRepaintsAfterItsFieldsChange_data()

@@ -102,8 +102,7 @@ bool damageDatabase(const QString &path, Damage damage)
     const QString arcRoot = "(select rootpage from sqlite_master where name = 'arc')";
     if (damage == Damage::RootOnSchemaPage || damage == Damage::RootOnFirmaPage)
         return writeSqlite(path, "pragma writable_schema = on; update sqlite_master set rootpage = "
-                                         + (damage == Damage::RootOnSchemaPage ? QString("1")
-                                                                               : QString(arcRoot).replace("arc", "firma"))
+                                         + (damage == Damage::RootOnSchemaPage ? "1" : QString(arcRoot).replace("arc", "firma"))
                                          + " where name = 'arc'");
     const QList<QStringList> page = queryRows(path, "select " + arcRoot + " - 1, page_size from pragma_page_size");
     // The cell count of a b-tree page: two bytes at 3.
