@@ -52,8 +52,7 @@ void type(QWidget *d, const QString &name, const QString &text)
 // A key as the user presses it: an open list takes the keyboard.
 void key(Qt::Key k)
 {
-    QWidget *popup = QApplication::activePopupWidget();
-    QTest::keyClick(popup ? popup : QApplication::focusWidget(), k);
+    QTest::keyClick(QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::focusWidget(), k);
 }
 
 // The entries of the list open under the box typed in, joined by ";".
@@ -110,8 +109,8 @@ private slots:
         QTest::newRow("archive unreadable") << "drop table arc" << "0";
     }
 
-    // The number proposed and today's date, "0" when the archive cannot be
-    // counted; the tab order, with the bank code and the date after the
+    // The title, the number proposed and today's date, "0" when the archive
+    // cannot be counted; the tab order, with the bank code and the date after the
     // buttons; Enter in a box, which presses no button; the date picker.
     void opening()
     {
@@ -121,7 +120,8 @@ private slots:
         QStringList seen;
         QVERIFY(duringCommand<frmCreate>(p->command("mnuNew"), [&](frmCreate *d) {
             auto *picker = d->findChild<QDateEdit *>("DTPicker1");
-            seen << d->findChild<QLabel *>("Text1")->text() << picker->date().toString("dd.MM.yyyy");
+            seen << d->windowTitle() << d->findChild<QLabel *>("Text1")->text()
+                 << picker->date().toString("dd.MM.yyyy");
             for (int i = 0; i < 12 && QApplication::focusWidget(); ++i) {
                 seen << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -134,9 +134,10 @@ private slots:
                 seen << picker->text();
             }
         }));
-        QCOMPARE(seen, (QStringList{ proposed, QDate::currentDate().toString("dd.MM.yyyy"), "Text2", "Text3", "Text4",
-                                     "Text5", "Text6", "Text8", "Command3", "Command2", "Command1", "Text9", "DTPicker1",
-                                     "Text2", "open", "06/декабря/2026", "01/января/2000", "31/декабря/2099" }));
+        QCOMPARE(seen, (QStringList{ "Заполнение Констант", proposed, QDate::currentDate().toString("dd.MM.yyyy"),
+                                     "Text2", "Text3", "Text4", "Text5", "Text6", "Text8", "Command3", "Command2",
+                                     "Command1", "Text9", "DTPicker1", "Text2", "open", "06/декабря/2026",
+                                     "01/января/2000", "31/декабря/2099" }));
     }
 
     // The dialog opens in the middle of the screen, not over the main window
@@ -247,7 +248,7 @@ private slots:
     // The archive's recipients offered under the name box, the most recent
     // first and each once; none, no list. Enter with nothing picked takes
     // nothing; a pick fills the boxes still empty from the latest order
-    // and leaves typed ones. The code box offers by code. Nothing is saved.
+    // and leaves typed ones. The code box offers by code.
     void recipientDirectory()
     {
         QVERIFY(p->sql("insert into arc values (1, '1,00', 'ТОВ Лан', '32855961', 'АТ Старий', '305299', '26001', 'а', ''),"
@@ -278,7 +279,6 @@ private slots:
         QCOMPARE(seen, (QStringList{ "ТОВ Лан  (32855961);ТОВ Ланка  (14360570)", "", "|лан|||380805||",
                                      "Text3|ТОВ Лан|32855961|АТ Новий|380805|26003|",
                                      "|Берег ТОВ|00032129|АТ Інший|300465|26004|" }));
-        QCOMPARE(p->rows("select count(*) from arc"), QList<QStringList>{ { "4" } });
     }
 };
 

@@ -36,7 +36,7 @@ private slots:
                        "kodbank='300465', rsbank='26001000012345'"));
     }
 
-    // "Сохранить" disabled at first (the stored requisites shown: see the
+    // The title; "Сохранить" disabled at first (the stored requisites shown: see the
     // round trips); the tab order; the bank code from a typed IBAN. A second
     // opening shows the same window as it was left, not read again, the
     // focus back in the first box; Esc does nothing; a close request is
@@ -44,6 +44,7 @@ private slots:
     void openingsKeepTheWindowAsLeft()
     {
         frmFirma *first = duringCommand<frmFirma>(p->command("mnuFirma"), [&](frmFirma *d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral(" Реквизиты Предприятия"));
             QVERIFY(!button(d, "Command2")->isEnabled()); // although filling ran the change handlers
             QCOMPARE(QApplication::focusWidget(), box(d, 0));
             box(d, 4)->clear(); // enables "Сохранить"
