@@ -1,7 +1,7 @@
-// The title bar of each message of the order dialog, as the X server holds
-// it for the window manager: the two input messages have an empty one,
-// although Qt gives an untitled window the program's name; the others keep
-// "Vexaron".
+// The title bar and icon of the order dialog's messages, the title as the X
+// server holds it for the window manager: the input messages have an empty
+// one, although Qt gives an untitled window the program's name; the others
+// keep "Vexaron".
 #include "entry/frmCreate.h"
 #include "support/RunningProgram.h"
 
@@ -36,44 +36,36 @@ class TestTitles : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCOMPARE(QGuiApplication::platformName(), QString("xcb")); }
+    // As the program does: the name Qt would put in an empty title.
+    void initTestCase() { QApplication::setApplicationName("Vexaron"); }
 
+    // Each box as text|_NET_WM_NAME|WM_NAME|icon|buttons, answered with OK.
     void inputMessagesHaveAnEmptyTitleBar()
     {
         TestSupport::RunningProgram p;
         QVERIFY(p.main.MDIForm_Load());
         p.main.show();
-        QStringList seen; // text|_NET_WM_NAME|WM_NAME of each box
+        QStringList seen;
         QTimer answerer;
         connect(&answerer, &QTimer::timeout, [&] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                seen << box->text() + '|' + windowProperty(box, "_NET_WM_NAME") + '|' + windowProperty(box, "WM_NAME");
+                seen << QStringList{ box->text(), windowProperty(box, "_NET_WM_NAME"), windowProperty(box, "WM_NAME"),
+                                     QString::number(box->icon()), QString::number(box->buttons().size()) }.join('|');
                 box->buttons().first()->click();
             }
         });
         answerer.start(20);
-        std::unique_ptr<TestSupport::WhenModal> watch(TestSupport::whenModal<frmCreate>([](frmCreate *d) {
-            const auto press = [d](const char *button) { d->findChild<QPushButton *>(button)->click(); };
-            press("Command2"); // nothing typed
-            for (const char *box : { "Text2", "Text3", "Text4", "Text5", "Text9", "Text6" })
-                d->findChild<QLineEdit *>(box)->setText(box == QString("Text2") ? "12" : "x");
+        QVERIFY(TestSupport::duringCommand<frmCreate>(p.command("mnuNew"), [](frmCreate *d) {
+            d->findChild<QPushButton *>("Command2")->click(); // nothing typed
+            for (QLineEdit *box : d->findChildren<QLineEdit *>(QRegularExpression("^Text")))
+                box->setText("12");
             d->findChild<QPlainTextEdit *>("Text8")->setPlainText("x");
-            press("Command2"); // an amount that cannot be used
-            press("Command3"); // saved as typed, after the warning
-            d->done(0);
+            d->findChild<QPushButton *>("Command3")->click(); // saved after the amount's warning
         }));
-        p.command("mnuNew")->trigger();
-        QCOMPARE(seen, (QStringList{ "Пропущено значение||", "Не верно введена сумма||",
-                                     "Не верно введена сумма||", "Запис виконано!|Vexaron|Vexaron" }));
+        QCOMPARE(seen, (QStringList{ "Пропущено значение|||3|1", "Не верно введена сумма|||3|1",
+                                     "Запис виконано!|Vexaron|Vexaron|0|1" }));
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Vexaron"); // as the program does: the name Qt would put in
-    TestTitles test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestTitles)
 #include "tst_titles.moc"
