@@ -86,8 +86,7 @@ private slots:
         QCOMPARE(p.leftOut, QStringList{ "№ 2 от 03.03.2026: сумма «12.50» не в виде «0,00»" });
         // The modifier apostrophe of Получатель and Получатель1, the hyphen U+2010.
         QCOMPARE(p.replaced, 3);
-        QVERIFY(p.bytes.contains(" \xB3\xBF\xBA\xB4 ")); // і ї є ґ
-        QVERIFY(p.bytes.contains(" \xB2\xAF\xAA\xA5 ")); // І Ї Є Ґ
+        QVERIFY(p.bytes.contains(" \xB3\xBF\xBA\xB4 \xB2\xAF\xAA\xA5 ")); // іїєґ ІЇЄҐ
         QVERIFY(p.bytes.contains("\xCF\xB3\xE4\x92\xFF\xF7\xE8\xE9")); // Під’ячий: ʼ became ’ (0x92)
 
         const QString text = QStringDecoder("windows-1251").decode(p.bytes);
@@ -114,8 +113,7 @@ private slots:
                 + document({ "3", "01.02.2026", "7.00", "UA473052990000026005026707459", "ФОП Під’ячий", "1234567890",
                              "АТ \"Райффайзен\"", "380805", "Послуги - зв’язок" })
                 + QStringList{ "КонецФайла" };
-        for (int k = 0; k < qMax(lines.size(), expected.size()); ++k)
-            QCOMPARE(lines.value(k), expected.value(k));
+        QCOMPARE(lines, expected);
     }
 
     // UTF-8 without a byte-order mark, ";" between fields, CRLF after each
@@ -125,8 +123,6 @@ private slots:
         QVector<OrderRecord> list = orders();
         list << OrderRecord{ "4", "1,00", "\"", "", ";", "", "UA213223130000026007233566001", "рядок\nдругий\r", "" };
         const OrderExport::Prepared p = OrderExport::prepare(list, Payer, OrderExport::Format::Csv, Created);
-        QCOMPARE(p.written, 3);
-        QCOMPARE(p.leftOut.size(), 1);
         const QString payer = "\"ТОВ \"\"Вексарон\"\"\";41234567;UA303348510000026206114040874;\"АТ \"\"Ощадбанк\"\"\";300465;";
         QCOMPARE(QString::fromUtf8(p.bytes),
                  "Номер;Дата;Сумма;Плательщик;ОКПО плательщика;Счет плательщика;Банк плательщика;МФО банка "
