@@ -2,9 +2,11 @@
 // (tests/print/cups-start.sh): its default PDF queue takes any paper, VexaA4
 // and VexaLetter take standard sizes only. Each printed page is read back
 // with MuPDF (tests/print/pdf-facts.py) and checked: one page of the paper,
-// the sheet's rectangles at true size and in place, every glyph inside its
-// element, the texts whole, set by the condensing rule, and read back as text.
+// drawn rather than a picture, the sheet's rectangles at true size at the
+// printable area's corner, every glyph inside its element's box, every text
+// whole (a long one condensed, a longer one cut), and the text read back.
 #include "document/DocumentFill.h"
+#include "document/Form1.h"
 #include "document/SheetPainter.h"
 #include "support/RunningProgram.h"
 
@@ -42,18 +44,18 @@ struct Page
 
 Page readBack(const QString &pdf)
 {
-    int code = -1;
-    const QString json = tool("python3", { VEXA_PDF_FACTS, pdf }, &code); // also run by tests/print/printed-page.sh
-    const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
-    Page page { code == 0 ? o["pages"].toInt() : 0, QSizeF(o["width"].toDouble(), o["height"].toDouble()),
+    // Also run by tests/print/printed-page.sh, without the test's environment.
+    const QJsonObject o = QJsonDocument::fromJson(tool("python3", { VEXA_PDF_FACTS, pdf }).toUtf8()).object();
+    Page page { o["pages"].toInt(), QSizeF(o["width"].toDouble(), o["height"].toDouble()),
                 o["text"].toString(), {}, {} };
-    const auto rect = [](const QJsonArray &a, int i) {
-        return QRectF(QPointF(a[i].toDouble(), a[i + 1].toDouble()), QPointF(a[i + 2].toDouble(), a[i + 3].toDouble()));
+    const auto rect = [](const QJsonValue &a, int i) {
+        return QRectF(QPointF(a[i].toDouble(), a[i + 1].toDouble()),
+                      QPointF(a[i + 2].toDouble(), a[i + 3].toDouble()));
     };
     for (const QJsonValue &v : o["strokes"].toArray())
-        page.strokes.append({ rect(v.toArray(), 0), v.toArray()[4].isNull() ? qQNaN() : v.toArray()[4].toDouble() });
+        page.strokes.append({ rect(v, 0), v[4].isNull() ? qQNaN() : v[4].toDouble() });
     for (const QJsonValue &v : o["chars"].toArray())
-        page.glyphs.append({ v.toArray()[0].toString().at(0), rect(v.toArray(), 1), v.toArray()[5].toDouble() });
+        page.glyphs.append({ v[0].toString().at(0), rect(v, 1), v[5].toDouble() });
     return page;
 }
 
@@ -93,12 +95,14 @@ QString missingRectangle(const Page &page, QPointF origin)
 // baseline), and each element shows its whole text (blanks aside: MuPDF
 // adds its own); only `cut`, too long for its box even condensed, may show
 // just the beginning that fits.
-QString textFault(const Page &page, QPointF origin, const SheetFields &fields, Sheet::Field cut)
+QString textFault(const Page &page, QPointF origin, const Form1 &document, Sheet::Field cut)
 {
     const auto &texts = Sheet::texts();
     QStringList shown(texts.size());
     for (const Glyph &g : page.glyphs) {
-        const QRectF ink = QString("\"'").contains(g.c) ? QRectF(g.box.topLeft(), QPointF(g.box.right(), g.baseline)) : g.box;
+        QRectF ink = g.box;
+        if (QString("\"'").contains(g.c))
+            ink.setBottom(g.baseline);
         const auto in = std::find_if(texts.begin(), texts.end(), [&](const Sheet::Text &t) {
             const QRectF box(origin + QPointF(t.left, t.top) * PtPerTwip, QSizeF(t.width, t.height) * PtPerTwip);
             return box.adjusted(-0.05, -0.05, 0.05, 0.05).contains(ink);
@@ -110,7 +114,7 @@ QString textFault(const Page &page, QPointF origin, const SheetFields &fields, S
     }
     for (qsizetype i = 0; i < texts.size(); ++i) {
         const Sheet::Text &t = texts[i];
-        const QString whole = QString(t.field == Sheet::Field::None ? t.text : fields.text(t.field)).remove(' ');
+        const QString whole = QString(t.field == Sheet::Field::None ? t.text : document.field(t.field)).remove(' ');
         if (whole.contains(QRegularExpression("\\w")) && shown[i] != whole // not only the quotes of a blank day
             && !(t.field == cut && cut != Sheet::Field::None && !shown[i].isEmpty() && whole.startsWith(shown[i])))
             return QString("%1 shows \"%2\"").arg(t.name, shown[i]);
@@ -145,20 +149,18 @@ private slots:
     {
         QTest::addColumn<QString>("setup");     // in the printer-setup dialog: a queue or "file", then what else
         QTest::addColumn<bool>("longTexts");    // texts wider than their boxes
-        QTest::addColumn<QString>("output");    // the one file printed
         QTest::addColumn<QSizeF>("paper");      // points, as the page stands
         QTest::addColumn<QPointF>("printable"); // the printable area's top-left corner: the sheet's, points
         const QSizeF a4(595, 842);
-        QTest::newRow("menu item") << "" << false << "print.pdf" << a4 << QPointF(0, 0);
-        QTest::newRow("long texts") << "" << true << "print.pdf" << a4 << QPointF(0, 0);
+        QTest::newRow("menu item") << "" << false << a4 << QPointF(0, 0);
+        QTest::newRow("long texts") << "" << true << a4 << QPointF(0, 0);
         // The generic printer's margins: 18 pt at the sides, 36 pt at top and bottom.
-        QTest::newRow("A4, no custom sizes") << "VexaA4" << false << "A4.pdf" << a4 << QPointF(18, 36);
-        QTest::newRow("Letter, no custom sizes") << "VexaLetter" << false << "Letter.pdf" << QSizeF(612, 792)
-                                                 << QPointF(18, 36);
-        QTest::newRow("A4 landscape") << "VexaA4 landscape" << false << "A4.pdf" << a4.transposed() << QPointF(36, 18);
-        QTest::newRow("print to a PDF file") << "file" << false << "chosen.pdf" << a4 << QPointF(0, 0);
-        QTest::newRow("set up, cancelled") << "file cancelled" << false << "print.pdf" << a4 << QPointF(0, 0);
-        QTest::newRow("another queue, then lost") << "VexaSecond" << false << "second.pdf" << a4 << QPointF(0, 0);
+        QTest::newRow("A4, no custom sizes") << "VexaA4" << false << a4 << QPointF(18, 36);
+        QTest::newRow("Letter, no custom sizes") << "VexaLetter" << false << QSizeF(612, 792) << QPointF(18, 36);
+        QTest::newRow("A4 landscape") << "VexaA4 landscape" << false << a4.transposed() << QPointF(36, 18);
+        QTest::newRow("print to a PDF file") << "file" << false << a4 << QPointF(0, 0);
+        QTest::newRow("set up, cancelled") << "file cancelled" << false << a4 << QPointF(0, 0);
+        QTest::newRow("another queue, then lost") << "VexaSecond" << false << a4 << QPointF(0, 0);
     }
 
     // What the printer-setup dialog leaves chosen is what Print uses; a
@@ -167,24 +169,25 @@ private slots:
     {
         QFETCH(QString, setup);
         QFETCH(bool, longTexts);
-        QFETCH(QString, output);
         QFETCH(QSizeF, paper);
         QFETCH(QPointF, printable);
         const QString choose = setup.section(' ', 0, 0);
-        const bool landscape = setup.endsWith("landscape");
+        const bool landscape = setup.endsWith("landscape"), cancelled = setup.endsWith("cancelled");
+        // The one file printed: the default queue's, the chosen file, or the chosen queue's out/<name>.pdf.
+        const QString output = choose.isEmpty() || cancelled ? "print.pdf"
+                : choose == "file" ? "chosen.pdf" : choose.mid(4) + ".pdf";
         QTemporaryDir scratch;
         const QString path = output == "chosen.pdf" ? scratch.filePath(output) : m_dir + "/out/" + output;
         for (const QString &old : QDir(m_dir + "/out").entryList(QDir::Files))
             QVERIFY(QFile::remove(m_dir + "/out/" + old));
         int code = 0;
         if (choose == "VexaSecond")
-            tool("lpadmin", { "-p", choose, "-E", "-v", "file://" + m_dir + "/out/second.pdf", "-P",
+            tool("lpadmin", { "-p", choose, "-E", "-v", "file://" + m_dir + "/out/Second.pdf", "-P",
                               m_dir + "/etc/pdf-queue.ppd" }, &code);
         QCOMPARE(code, 0);
-        auto removeQueue = qScopeGuard([&] { tool("lpadmin", { "-x", "VexaSecond" }); });
 
-        OrderRecord order { "7", "1234,56", "Ромашка ПП", "12345678", "АТ КБ Приватбанк", "305299", "26001234567890",
-                            "Оплата за папiр офiсний згiдно рахунку № 15 вiд 01.03.2026, у тому числi ПДВ 205,76 грн.",
+        OrderRecord order { "7", "1234,56", "Ромашка ПП", "12345678", "АТ КБ Приватбанк", "305299", "2600123456",
+                            "Оплата за папiр офiсний згiдно рахунку № 15 вiд 01.03.2026, у т.ч. ПДВ 205,76 грн.",
                             "07.03.2026" };
         Requisites requisites { "Вексарон-Трейд ТОВ", "87654321", "АТ Ощадбанк", "300465", "2600400001" };
         if (longTexts) { // wider than their boxes: a bank (1.15 times, condensed), a recipient (1.7 times,
@@ -195,26 +198,25 @@ private slots:
             order.oderz = "Товариство з обмеженою вiдповiдальнiстю «Вексарон-Трейд Схiд», вiддiлення у м.Києвi";
             order.suma = "959959954959,99";
         }
-        TestSupport::RunningProgram program;
-        MDIForm1 &main = program.main;
-        QVERIFY(main.MDIForm_Load());
-        main.show();
-        main.showDocumentWindow();
-        DocumentFill::fill(*main.documentWindow(), order, requisites);
+        TestSupport::RunningProgram p;
+        QVERIFY(p.main.MDIForm_Load());
+        p.main.show();
+        p.main.showDocumentWindow();
+        DocumentFill::fill(*p.main.documentWindow(), order, requisites);
         if (!choose.isEmpty()) {
             auto *when = TestSupport::whenModal<QPrintDialog>([&](QPrintDialog *dialog) {
-                auto close = qScopeGuard([&] { setup.endsWith("cancelled") ? dialog->reject() : dialog->accept(); });
                 auto *printers = dialog->findChild<QComboBox *>("printers");
                 printers->setCurrentIndex(choose == "file" ? printers->count() - 1 : printers->findText(choose));
                 dialog->findChild<QLineEdit *>("filename")->setText(scratch.filePath("chosen.pdf"));
                 if (landscape) // as the printer's properties set it (Qt's own dialog)
                     dialog->printer()->setPageOrientation(QPageLayout::Landscape);
+                cancelled ? dialog->reject() : dialog->accept();
             }, this);
-            main.mnuPrintSetup_Click();
+            p.main.mnuPrintSetup_Click();
             QVERIFY(when->done());
         }
         TestSupport::MessageBoxAnswerer answerer;
-        main.findChild<QAction *>("mnuPrint")->trigger();
+        p.main.findChild<QAction *>("mnuPrint")->trigger();
         QVERIFY2(answerer.seen.isEmpty(), qPrintable(answerer.seen.value(0).text));
         QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(path).size() > 0 && tool("lpstat", { "-o" }, &code).trimmed().isEmpty()
                                           && code == 0, "the print job did not come out of the queue", 60000);
@@ -225,7 +227,8 @@ private slots:
             QVERIFY(QFile::copy(path, keep));
         }
 
-        QCOMPARE(tool("pdfimages", { "-list", path }).count('\n'), 2); // drawn, not a picture: the list's header only
+        // Drawn, not a picture: only the image list's header.
+        QCOMPARE(tool("pdfimages", { "-list", path }).count('\n'), 2);
         Page page = readBack(path);
         QCOMPARE(page.pages, 1);
         QVERIFY(page.size.width() < page.size.height()); // the paper comes out upright
@@ -237,16 +240,16 @@ private slots:
         QVERIFY2(missing.isEmpty(), qPrintable(missing));
         // Blanks read back as blanks; the Latin I of the heading as drawn.
         for (const char *text : { "ПЛАТIЖНЕ ДОРУЧЕННЯ  №", "Одержано банком", "Оплата за папiр офiсний" })
-            QVERIFY2(page.text.contains(QString::fromUtf8(text)) && !page.text.contains('\t'), qPrintable(page.text));
+            QVERIFY2(page.text.contains(text) && !page.text.contains('\t'), qPrintable(page.text));
         const Sheet::Field cut = longTexts ? Sheet::Field::RecipientName : Sheet::Field::None;
-        const QString fault = landscape ? QString() : textFault(page, printable, main.documentWindow()->fields(), cut);
+        const QString fault = landscape ? QString() : textFault(page, printable, *p.main.documentWindow(), cut);
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
 
         if (choose != "VexaSecond")
             return;
         tool("lpadmin", { "-x", choose }, &code);
         QCOMPARE(code, 0);
-        main.mnuPrint_Click();
+        p.main.mnuPrint_Click();
         QCOMPARE(answerer.single(), QString("Vexaron|error|1|Нет связи с принтером."));
     }
 };
