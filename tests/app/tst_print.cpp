@@ -147,20 +147,23 @@ private slots:
 
     void printsFilledOrder_data()
     {
-        QTest::addColumn<QString>("setup");     // in the printer-setup dialog: a queue or "file", then what else
+        QTest::addColumn<QString>("setup");     // the printer-setup dialog's sessions, each a queue or "file",
+                                                // then "landscape" or "cancelled"
         QTest::addColumn<bool>("longTexts");    // texts wider than their boxes
+        QTest::addColumn<QString>("output");    // the one file printed
         QTest::addColumn<QSizeF>("paper");      // points, as the page stands
         QTest::addColumn<QPointF>("printable"); // the printable area's top-left corner: the sheet's, points
         const QSizeF a4(595, 842);
-        QTest::newRow("menu item") << "" << false << a4 << QPointF(0, 0);
-        QTest::newRow("long texts") << "" << true << a4 << QPointF(0, 0);
+        QTest::newRow("menu item") << "" << false << "print.pdf" << a4 << QPointF(0, 0);
+        QTest::newRow("long texts") << "" << true << "print.pdf" << a4 << QPointF(0, 0);
         // The generic printer's margins: 18 pt at the sides, 36 pt at top and bottom.
-        QTest::newRow("A4, no custom sizes") << "VexaA4" << false << a4 << QPointF(18, 36);
-        QTest::newRow("Letter, no custom sizes") << "VexaLetter" << false << QSizeF(612, 792) << QPointF(18, 36);
-        QTest::newRow("A4 landscape") << "VexaA4 landscape" << false << a4.transposed() << QPointF(36, 18);
-        QTest::newRow("print to a PDF file") << "file" << false << a4 << QPointF(0, 0);
-        QTest::newRow("set up, cancelled") << "file cancelled" << false << a4 << QPointF(0, 0);
-        QTest::newRow("another queue, then lost") << "VexaSecond" << false << a4 << QPointF(0, 0);
+        QTest::newRow("A4, no custom sizes") << "VexaA4" << false << "A4.pdf" << a4 << QPointF(18, 36);
+        QTest::newRow("A4 landscape") << "VexaA4 landscape" << false << "A4.pdf" << a4.transposed()
+                                      << QPointF(36, 18);
+        QTest::newRow("print to a PDF file") << "file" << false << "chosen.pdf" << a4 << QPointF(0, 0);
+        QTest::newRow("Letter, then a file cancelled") << "VexaLetter, file cancelled" << false << "Letter.pdf"
+                                                       << QSizeF(612, 792) << QPointF(18, 36);
+        QTest::newRow("another queue, then lost") << "VexaSecond" << false << "Second.pdf" << a4 << QPointF(0, 0);
     }
 
     // What the printer-setup dialog leaves chosen is what Print uses; a
@@ -169,22 +172,16 @@ private slots:
     {
         QFETCH(QString, setup);
         QFETCH(bool, longTexts);
+        QFETCH(QString, output);
         QFETCH(QSizeF, paper);
         QFETCH(QPointF, printable);
-        const QString choose = setup.section(' ', 0, 0);
-        const bool landscape = setup.endsWith("landscape"), cancelled = setup.endsWith("cancelled");
-        // The one file printed: the default queue's, the chosen file, or the chosen queue's out/<name>.pdf.
-        const QString output = choose.isEmpty() || cancelled ? "print.pdf"
-                : choose == "file" ? "chosen.pdf" : choose.mid(4) + ".pdf";
+        const bool landscape = setup.contains("landscape");
         QTemporaryDir scratch;
         const QString path = output == "chosen.pdf" ? scratch.filePath(output) : m_dir + "/out/" + output;
         for (const QString &old : QDir(m_dir + "/out").entryList(QDir::Files))
             QVERIFY(QFile::remove(m_dir + "/out/" + old));
-        int code = 0;
-        if (choose == "VexaSecond")
-            tool("lpadmin", { "-p", choose, "-E", "-v", "file://" + m_dir + "/out/Second.pdf", "-P",
-                              m_dir + "/etc/pdf-queue.ppd" }, &code);
-        QCOMPARE(code, 0);
+        QVERIFY(setup != "VexaSecond" || QProcess::execute("/usr/sbin/lpadmin", { "-p", setup, "-E", "-v",
+                "file://" + m_dir + "/out/Second.pdf", "-P", m_dir + "/etc/pdf-queue.ppd" }) == 0);
 
         OrderRecord order { "7", "1234,56", "Ромашка ПП", "12345678", "АТ КБ Приватбанк", "305299", "2600123456",
                             "Оплата за папiр офiсний згiдно рахунку № 15 вiд 01.03.2026, у т.ч. ПДВ 205,76 грн.",
@@ -203,14 +200,15 @@ private slots:
         p.main.show();
         p.main.showDocumentWindow();
         DocumentFill::fill(*p.main.documentWindow(), order, requisites);
-        if (!choose.isEmpty()) {
+        for (const QString &session : setup.split(", ", Qt::SkipEmptyParts)) {
+            const QString choose = session.section(' ', 0, 0);
             auto *when = TestSupport::whenModal<QPrintDialog>([&](QPrintDialog *dialog) {
                 auto *printers = dialog->findChild<QComboBox *>("printers");
                 printers->setCurrentIndex(choose == "file" ? printers->count() - 1 : printers->findText(choose));
                 dialog->findChild<QLineEdit *>("filename")->setText(scratch.filePath("chosen.pdf"));
-                if (landscape) // as the printer's properties set it (Qt's own dialog)
+                if (session.endsWith("landscape")) // as the printer's properties set it (Qt's own dialog)
                     dialog->printer()->setPageOrientation(QPageLayout::Landscape);
-                cancelled ? dialog->reject() : dialog->accept();
+                session.endsWith("cancelled") ? dialog->reject() : dialog->accept();
             }, this);
             p.main.mnuPrintSetup_Click();
             QVERIFY(when->done());
@@ -218,6 +216,7 @@ private slots:
         TestSupport::MessageBoxAnswerer answerer;
         p.main.findChild<QAction *>("mnuPrint")->trigger();
         QVERIFY2(answerer.seen.isEmpty(), qPrintable(answerer.seen.value(0).text));
+        int code = 0;
         QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(path).size() > 0 && tool("lpstat", { "-o" }, &code).trimmed().isEmpty()
                                           && code == 0, "the print job did not come out of the queue", 60000);
         QCOMPARE(QDir(m_dir + "/out").entryList(QDir::Files) + QDir(scratch.path()).entryList(QDir::Files),
@@ -229,9 +228,12 @@ private slots:
 
         // Drawn, not a picture: only the image list's header.
         QCOMPARE(tool("pdfimages", { "-list", path }).count('\n'), 2);
+        // Named as the print queue and a PDF reader show it.
+        const QString info = tool("pdfinfo", { path });
+        QVERIFY2(info.contains(QRegularExpression("Title: +Платежное поручение\nCreator: +Vexaron\n")),
+                 qPrintable(info));
         Page page = readBack(path);
         QCOMPARE(page.pages, 1);
-        QVERIFY(page.size.width() < page.size.height()); // the paper comes out upright
         if (landscape)
             turnToLandscape(page);
         QVERIFY2(qAbs(page.size.width() - paper.width()) <= 1 && qAbs(page.size.height() - paper.height()) <= 1,
@@ -245,10 +247,9 @@ private slots:
         const QString fault = landscape ? QString() : textFault(page, printable, *p.main.documentWindow(), cut);
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
 
-        if (choose != "VexaSecond")
+        if (setup != "VexaSecond")
             return;
-        tool("lpadmin", { "-x", choose }, &code);
-        QCOMPARE(code, 0);
+        QCOMPARE(QProcess::execute("/usr/sbin/lpadmin", { "-x", setup }), 0);
         p.main.mnuPrint_Click();
         QCOMPARE(answerer.single(), QString("Vexaron|error|1|Нет связи с принтером."));
     }
