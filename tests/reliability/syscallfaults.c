@@ -1,10 +1,10 @@
-/* Faults injected into real system calls, for the reliability tests: the
- * library is loaded with LD_PRELOAD into a child process that saves, and
- * the engine's own calls fail as a failing disk makes them fail.
- *   VEXA_FAIL_DIR_SYNC        fsync and fdatasync of a folder fail (EIO)
- *   VEXA_FAIL_JOURNAL_DELETE  the first N deletions of a "-journal" file
- *                             fail (EIO)
- */
+// Faults injected into real system calls, for the reliability tests: the
+// library is loaded with LD_PRELOAD into a process that saves, and the
+// engine's own calls fail as a failing disk makes them fail. Each call reads
+// the environment afresh, so a process can turn a fault on and off.
+//   VEXA_FAIL_DIR_SYNC        fsync and fdatasync of a folder fail (EIO)
+//   VEXA_FAIL_JOURNAL_DELETE  the first deletion of a "-journal" file fails
+//                             (EIO)
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -13,49 +13,36 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static int isFolder(int fd)
-{
-    struct stat st;
-    return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 static int failsFolderSync(int fd)
 {
-    if (getenv("VEXA_FAIL_DIR_SYNC") && isFolder(fd)) {
-        errno = EIO;
-        return 1;
+    struct stat st;
+    if (!getenv("VEXA_FAIL_DIR_SYNC") || fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode))
+        return 0;
+    errno = EIO;
+    return 1;
+}
+
+// fsync and fdatasync: the real call unless a folder's sync is to fail.
+#define FOLDER_SYNC(name)                                                  \
+    int name(int fd)                                                       \
+    {                                                                      \
+        static int (*real)(int);                                           \
+        if (failsFolderSync(fd))                                           \
+            return -1;                                                     \
+        if (!real)                                                         \
+            real = (int (*)(int))dlsym(RTLD_NEXT, #name);                  \
+        return real(fd);                                                   \
     }
-    return 0;
-}
-
-int fsync(int fd)
-{
-    static int (*real)(int);
-    if (failsFolderSync(fd))
-        return -1;
-    if (!real)
-        real = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
-    return real(fd);
-}
-
-int fdatasync(int fd)
-{
-    static int (*real)(int);
-    if (failsFolderSync(fd))
-        return -1;
-    if (!real)
-        real = (int (*)(int))dlsym(RTLD_NEXT, "fdatasync");
-    return real(fd);
-}
+FOLDER_SYNC(fsync)
+FOLDER_SYNC(fdatasync)
 
 int unlink(const char *path)
 {
     static int (*real)(const char *);
     static int failed;
-    const char *times = getenv("VEXA_FAIL_JOURNAL_DELETE");
     const size_t length = strlen(path);
-    if (times && length > 8 && strcmp(path + length - 8, "-journal") == 0 && failed < atoi(times)) {
-        ++failed;
+    if (!failed && getenv("VEXA_FAIL_JOURNAL_DELETE") && length > 8 && !strcmp(path + length - 8, "-journal")) {
+        failed = 1;
         errno = EIO;
         return -1;
     }
