@@ -368,6 +368,7 @@ void MDIForm1::mnuPrintSetup_Click()
     CommonDialog1.setObjectName(QStringLiteral("CommonDialog1"));
     if (CommonDialog1.exec() != QDialog::Accepted)
         SheetPrinter::restore(target, before);
+    DialogKit::handBackKeyboard(&CommonDialog1);
 }
 
 void MDIForm1::mnuPrint_Click()

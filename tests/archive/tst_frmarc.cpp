@@ -345,13 +345,19 @@ private slots:
             }, d);
             button(d, "Command4")->click();
             TestSupport::whenModal<frmCreate>([&](frmCreate *entry) {
-                seen << (d->isHidden() ? "archive hidden" : "archive shown") << child<QLineEdit>(entry, "Text3")->text();
+                seen << (d->isHidden() ? "archive hidden" : "archive shown") << child<QLabel>(entry, "Text1")->text()
+                     << (child<QDateEdit>(entry, "DTPicker1")->date() == QDate::currentDate() ? "today" : "old date");
+                for (const char *box : { "Text2", "Text3", "Text4", "Text5", "Text9", "Text6" })
+                    seen << child<QLineEdit>(entry, box)->text();
+                seen << child<QPlainTextEdit>(entry, "Text8")->toPlainText();
                 button(entry, "Command1")->click();
             }, d);
             button(d, "cmdCopy")->click();
         }));
         QCOMPARE(seen, QStringList({ "Выберите поручение в списке.", "Получатель: ФОП Іваненко",
-                                     "Кода нет: Счет получателя «UA02» не", "0", "archive hidden", "ФОП Іваненко" }));
+                                     "Кода нет: Счет получателя «UA02» не", "0", "archive hidden", "101", "today",
+                                     "10,00", "ФОП Іваненко", "22222222", "ПАТ \"Банк Бета\"", "300002", "UA02",
+                                     "згідно рахунку" }));
     }
 
     // Minimised with the main window and restored, the window has the focus
