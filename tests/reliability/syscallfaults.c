@@ -13,32 +13,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-static int failsFolderSync(int fd)
+// fsync and fdatasync: the real call unless a folder's sync is to fail.
+static int folderSync(const char *name, int fd)
 {
     struct stat st;
-    if (!getenv("VEXA_FAIL_DIR_SYNC") || fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode))
-        return 0;
-    errno = EIO;
-    return 1;
+    if (getenv("VEXA_FAIL_DIR_SYNC") && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return ((int (*)(int))dlsym(RTLD_NEXT, name))(fd);
 }
 
-// fsync and fdatasync: the real call unless a folder's sync is to fail.
-#define FOLDER_SYNC(name)                                                  \
-    int name(int fd)                                                       \
-    {                                                                      \
-        static int (*real)(int);                                           \
-        if (failsFolderSync(fd))                                           \
-            return -1;                                                     \
-        if (!real)                                                         \
-            real = (int (*)(int))dlsym(RTLD_NEXT, #name);                  \
-        return real(fd);                                                   \
-    }
-FOLDER_SYNC(fsync)
-FOLDER_SYNC(fdatasync)
+int fsync(int fd) { return folderSync("fsync", fd); }
+int fdatasync(int fd) { return folderSync("fdatasync", fd); }
 
 int unlink(const char *path)
 {
-    static int (*real)(const char *);
     static int failed;
     const size_t length = strlen(path);
     if (!failed && getenv("VEXA_FAIL_JOURNAL_DELETE") && length > 8 && !strcmp(path + length - 8, "-journal")) {
@@ -46,7 +36,5 @@ int unlink(const char *path)
         errno = EIO;
         return -1;
     }
-    if (!real)
-        real = (int (*)(const char *))dlsym(RTLD_NEXT, "unlink");
-    return real(path);
+    return ((int (*)(const char *))dlsym(RTLD_NEXT, "unlink"))(path);
 }

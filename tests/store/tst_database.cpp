@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QtTest>
 
-using TestSupport::ProgramFolder;
 using TestSupport::execSql;
 
 namespace {
@@ -47,15 +46,6 @@ bool deliveredAt(const QString &path)
     const QString made = making.filePath("vexa.mdb");
     return DeliveredDatabase::create(made) && QFile::rename(made, path);
 }
-
-// The delivered database of a fresh program folder, opened.
-struct Opened
-{
-    ProgramFolder folder;
-    Database db;
-    bool ok = db.open(folder.databasePath());
-    QString path() const { return folder.databasePath(); }
-};
 
 } // namespace
 
@@ -153,9 +143,8 @@ private slots:
         const QByteArray before = bytes();
 
         Database db;
-        QVERIFY(!db.open(path));
+        QVERIFY(!db.open(path) && !db.isOpen());
         QVERIFY2(db.errorText().contains(reason, Qt::CaseInsensitive), qPrintable(db.errorText()));
-        QVERIFY(!db.isOpen());
         QCOMPARE(bytes(), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), make.isEmpty() ? 0 : 1);
         QVERIFY(!QFileInfo::exists(path + "-journal"));
@@ -208,41 +197,34 @@ private slots:
         QCOMPARE(readBack, req);
         QCOMPARE(firstRow(absolute, "select typeof(firma), (select count(*) from arc) from firma"),
                  QString("text|1"));
-        QVERIFY2(db.deleteOrder(all.first().rowid), qPrintable(db.errorText()));
-        QCOMPARE(firstRow(absolute, "select count(*) from arc"), QString("0"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 1);
     }
 
     // Orders come back in the order they were saved; reading and deleting act
-    // on exactly one row, also when orders share a number.
+    // on exactly one row, also when orders share a number. The largest number
+    // ignores another program's rows numbered as text, as a fraction or not at
+    // all. (The number proposed from it: tests/entry.)
     void ordersByRow()
     {
-        Opened o;
-        QVERIFY(o.ok && o.db.insertOrder(numbered("5", "a")) && o.db.insertOrder(numbered("5", "b"))
-                && o.db.insertOrder(numbered("5", "c")));
+        TestSupport::ProgramFolder folder;
+        Database db;
+        QVERIFY(db.open(folder.databasePath()) && db.insertOrder(numbered("5", "a"))
+                && db.insertOrder(numbered("5", "b")) && db.insertOrder(numbered("5", "c")));
         QVector<StoredOrder> all;
-        QVERIFY(o.db.readOrders(&all) && all.size() == 3);
+        QVERIFY(db.readOrders(&all) && all.size() == 3);
         const qint64 second = all.at(1).rowid;
         StoredOrder one;
         bool found = false;
-        QVERIFY(o.db.readOrder(second, &one, &found) && found && one.order.oderz == "b" && one.rowid == second);
-        QVERIFY2(o.db.deleteOrder(second), qPrintable(o.db.errorText()));
-        QVERIFY(o.db.readOrder(second, &one, &found) && !found);
+        QVERIFY(db.readOrder(second, &one, &found) && found && one.order.oderz == "b" && one.rowid == second);
+        QVERIFY2(db.deleteOrder(second), qPrintable(db.errorText()));
+        QVERIFY(db.readOrder(second, &one, &found) && !found);
         // A row that is gone is not "deleted" again.
-        QVERIFY(!o.db.deleteOrder(second) && !o.db.errorText().isEmpty());
-        QVERIFY(!o.db.deleteOrder(0));
-        QVERIFY(o.db.insertOrder(numbered("6", "d")));
-        QCOMPARE(firstRow(o.path(), "select group_concat(oderz, '') from arc"), QString("acd"));
-    }
-
-    // The largest number beside another program's rows numbered as text, as
-    // a fraction or not at all. (The number proposed from it: tests/entry.)
-    void largestNumber()
-    {
-        Opened o;
+        QVERIFY(!db.deleteOrder(second) && !db.errorText().isEmpty());
+        QVERIFY(db.insertOrder(numbered("6", "d")));
+        QCOMPARE(firstRow(folder.databasePath(), "select group_concat(oderz, '') from arc"), QString("acd"));
         qint64 largest = -1;
-        QVERIFY(o.ok && execSql(o.path(), "insert into arc (id) values (9), ('12a'), (NULL), (7.5), (10.5)")
-                && o.db.largestNumber(&largest));
+        QVERIFY(execSql(folder.databasePath(), "insert into arc (id) values (9), ('12a'), (NULL), (7.5), (10.5)")
+                && db.largestNumber(&largest));
         QCOMPARE(largest, 10);
     }
 

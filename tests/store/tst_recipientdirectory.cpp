@@ -17,14 +17,13 @@ private slots:
         QTest::addColumn<bool>("byCode");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QStringList>("expected"); // "name|code|bank|bank code|account", up to 12
-        QString twenty = "insert into arc (id, oderz, idoderz) values ";
         QStringList newest;
-        for (int i = 1; i <= 20; ++i) {
-            twenty += QString("(%1, 'Фірма %1', '%1')%2").arg(i).arg(i < 20 ? "," : "");
-            if (i > 8)
-                newest.prepend(QString("Фірма %1|%1|||").arg(i));
-        }
-        QTest::newRow("the newest twelve of twenty") << twenty << false << "фірма" << newest;
+        for (int i = 20; i > 8; --i)
+            newest << QString("Фірма %1|%1|||").arg(i);
+        QTest::newRow("the newest twelve of twenty")
+                << "with recursive n(i) as (select 1 union all select i + 1 from n where i < 20) "
+                   "insert into arc (id, oderz, idoderz) select i, 'Фірма ' || i, i from n"
+                << false << "фірма" << newest;
         QTest::newRow("one recipient, its latest order")
                 << "insert into arc values (1, '', 'ТОВ Лан', '111', 'АТ Старий', '305299', '26001', '', ''),"
                    " (2, '', 'ТОВ Лан', '111', 'АТ Новий', '322313', '26002', '', '')"
