@@ -7,13 +7,8 @@
 #include "entry/frmCreate.h"
 #include "support/RunningProgram.h"
 
-#include <QAbstractItemView>
-#include <QDateEdit>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScreen>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
@@ -79,7 +74,21 @@ QStringList notes(QWidget *d)
     return shown;
 }
 
+// A row of presses: the sample order with box set to value and statement
+// run on the database first, then the buttons of steps pressed; the
+// messages shown, the status after each press, the amount in words filled
+// in (empty: nothing written) and the note beside the box before the first
+// press.
+struct Press
+{
+    QString steps, box, value;
+    QStringList shown;
+    QString status, words = {}, statement = {}, note = {};
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Press)
 
 using TestSupport::duringCommand;
 
@@ -157,51 +166,40 @@ private slots:
 
     void presses_data()
     {
-        QTest::addColumn<QString>("steps"); // the buttons pressed
-        QTest::addColumn<QString>("box"); // set to value over the sample order
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("statement"); // run on the database first
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("status"); // after each press
-        QTest::addColumn<QString>("words"); // the amount in words filled in; empty: nothing written
-        QTest::addColumn<QString>("note"); // beside the box before the first press
-        const auto row = [](const char *name, const char *steps, const char *box, const QString &value,
-                            const QStringList &shown, const QString &status, const QString &words = {},
-                            const QString &statement = {}, const QString &note = {}) {
-            QTest::newRow(name) << steps << box << value << statement << shown << status << words << note;
-        };
+        QTest::addColumn<Press>("c");
+        const auto row = [](const char *name, const Press &c) { QTest::newRow(name) << c; };
         const QString open = "Заполнение", saved = "Сохранено", done = "Готово: (closed)";
         for (const QString &box : Boxes)
             for (const char *button : { "Command2", "Command3" })
-                row(qPrintable(box + " empty, " + button), button, qPrintable(box), "", { MissingValue }, open);
+                row(qPrintable(box + " empty, " + button), { button, box, "", { MissingValue }, open });
         // The number is not advanced: a second press stores the same order again.
-        row("save twice, then OK", "Command3,Command3,Command2", "Text2", "1234,56", { Saved, Saved },
-            "Сохранено,Сохранено,Готово: (closed)", W1234);
-        row("cancel", "Command1", "Text2", "1234,56", {}, "Отмена (closed)");
-        row("blank is not empty", "Command3", "Text3", " ", { Saved }, saved);
+        row("save twice, then OK", { "Command3,Command3,Command2", "Text2", "1234,56", { Saved, Saved },
+            "Сохранено,Сохранено,Готово: (closed)", W1234 });
+        row("cancel", { "Command1", "Text2", "1234,56", {}, "Отмена (closed)" });
+        row("blank is not empty", { "Command3", "Text3", " ", { Saved }, saved });
         // Saving stores what was typed and warns only about the comma's place.
-        row("save п'ять", "Command3", "Text2", "п'ять", { BadAmount, Saved }, saved);
-        row("save 1 234,56", "Command3", "Text2", "1 234,56", { Saved }, saved);
+        row("save п'ять", { "Command3", "Text2", "п'ять", { BadAmount, Saved }, saved });
+        row("save 1 234,56", { "Command3", "Text2", "1 234,56", { Saved }, saved });
         // The notes beside the requisites never stop a save or a fill.
-        row("IBAN check sum", "Command3", "Text6", "UA793052990000026002661176318", { Saved }, saved, {}, {},
-            "Text6: IBAN: неверная контрольная сумма");
-        row("code check digit", "Command3", "Text4", "32855962", { Saved }, saved, {}, {},
-            "Text4: ЄДРПОУ: неверная контрольная цифра");
-        row("bank code not the IBAN's", "Command2", "Text9", "305299", {}, done, W1234, {},
-            "Text9: в IBAN код банка 322313");
-        row("OK 1234.56 warns", "Command2", "Text2", "1234.56", { BadAmount }, done, W1234);
+        row("IBAN check sum", { "Command3", "Text6", "UA793052990000026002661176318", { Saved }, saved, {}, {},
+            "Text6: IBAN: неверная контрольная сумма" });
+        row("code check digit", { "Command3", "Text4", "32855962", { Saved }, saved, {}, {},
+            "Text4: ЄДРПОУ: неверная контрольная цифра" });
+        row("bank code not the IBAN's", { "Command2", "Text9", "305299", {}, done, W1234, {},
+            "Text9: в IBAN код банка 322313" });
+        row("OK 1234.56 warns", { "Command2", "Text2", "1234.56", { BadAmount }, done, W1234 });
         // Refused before anything is written.
-        row("OK 1 234,56", "Command2", "Text2", "1 234,56", { BadAmount }, open);
-        row("OK, no firma row", "Command2", "Text2", "1234,56", { "Реквизиты предприятия не заполнены. Сначала "
-            "заполните их: меню «Заполнение», пункт «Реквизиты предприятия»." }, open, {}, "delete from firma");
-        row("OK, firma unreadable", "Command2", "Text2", "1234,56",
+        row("OK 1 234,56", { "Command2", "Text2", "1 234,56", { BadAmount }, open });
+        row("OK, no firma row", { "Command2", "Text2", "1234,56", { "Реквизиты предприятия не заполнены. Сначала "
+            "заполните их: меню «Заполнение», пункт «Реквизиты предприятия»." }, open, {}, "delete from firma" });
+        row("OK, firma unreadable", { "Command2", "Text2", "1234,56",
             { "Не удалось прочитать реквизиты предприятия.\n\nОшибка базы данных.\nno such table: firma" }, open, {},
-            "drop table firma");
-        row("save needs no requisites", "Command3", "Text2", "1234,56", { Saved }, saved, {}, "delete from firma");
+            "drop table firma" });
+        row("save needs no requisites", { "Command3", "Text2", "1234,56", { Saved }, saved, {}, "delete from firma" });
         // The engine refuses the insert as with a full disk: its words are shown.
-        row("save refused", "Command3", "Text2", "1234,56",
+        row("save refused", { "Command3", "Text2", "1234,56",
             { "Поручение не сохранено в архиве.\n\nТаблица не принимает такую запись.\ndatabase or disk is full" }, open,
-            {}, "create trigger full before insert on arc begin select raise(abort, 'database or disk is full'); end");
+            {}, "create trigger full before insert on arc begin select raise(abort, 'database or disk is full'); end" });
     }
 
     // The sample order with one box changed, then the buttons pressed: the
@@ -210,23 +208,16 @@ private slots:
     // its values; put right, a box loses its note.
     void presses()
     {
-        QFETCH(QString, steps);
-        QFETCH(QString, box);
-        QFETCH(QString, value);
-        QFETCH(QString, statement);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, status);
-        QFETCH(QString, words);
-        QFETCH(QString, note);
-        QVERIFY(statement.isEmpty() || p->sql(statement));
+        QFETCH(Press, c);
+        QVERIFY(c.statement.isEmpty() || p->sql(c.statement));
         const QStringList before = p->sheet();
         QStringList t = Sample, trail;
-        t[Boxes.indexOf(box)] = value;
+        t[Boxes.indexOf(c.box)] = c.value;
         TestSupport::MessageBoxAnswerer answerer;
         QVERIFY(duringCommand<frmCreate>(p->command("mnuNew"), [&](frmCreate *d) {
             enter(d, t);
-            QCOMPARE(notes(d), note.isEmpty() ? QStringList() : QStringList{ note });
-            for (const QString &step : steps.split(',')) {
+            QCOMPARE(notes(d), c.note.isEmpty() ? QStringList() : QStringList{ c.note });
+            for (const QString &step : c.steps.split(',')) {
                 d->findChild<QPushButton *>(step)->click();
                 trail << p->main.statusText() + (d->isVisible() ? "" : " (closed)");
             }
@@ -237,12 +228,12 @@ private slots:
         QStringList texts; // their titles and icons: tst_titles
         for (const TestSupport::SeenBox &s : answerer.seen)
             texts << s.text;
-        QCOMPARE(texts, shown);
-        QCOMPARE(trail.join(','), status);
+        QCOMPARE(texts, c.shown);
+        QCOMPARE(trail.join(','), c.status);
         QCOMPARE(p->rows("select * from arc order by rowid"),
-                 QList<QStringList>(shown.count(Saved), QStringList{ "1" } + t + QStringList{ "05.12.2026" }));
-        QCOMPARE(p->sheet(), (words.isEmpty() ? before : QStringList{ "1", "вiд 05 грудня 2026 р.", "ПП Вексарон",
-            "12345678", "АТ Приватбанк", "305299", "26001234567890" } + t.mid(1, 5) + QStringList{ t[0], words, t[6] }));
+                 QList<QStringList>(c.shown.count(Saved), QStringList{ "1" } + t + QStringList{ "05.12.2026" }));
+        QCOMPARE(p->sheet(), (c.words.isEmpty() ? before : QStringList{ "1", "вiд 05 грудня 2026 р.", "ПП Вексарон",
+            "12345678", "АТ Приватбанк", "305299", "26001234567890" } + t.mid(1, 5) + QStringList{ t[0], c.words, t[6] }));
     }
 
     // The archive's recipients offered under the name box, the most recent
