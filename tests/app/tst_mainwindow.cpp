@@ -85,8 +85,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath("vexa.mdb");
         QFile f(path);
-        QVERIFY(contents.isEmpty() || (f.open(QIODevice::WriteOnly) && f.write(contents) > 0));
-        f.close();
+        QVERIFY(contents.isEmpty() || (f.open(QIODevice::WriteOnly) && f.write(contents) > 0 && f.flush()));
 
         TestSupport::MessageBoxAnswerer answerer;
         QCOMPARE(RunProgram(dir.path()), 1);
@@ -110,13 +109,11 @@ private slots:
         const auto removeAll = qScopeGuard([&] { QProcess::execute("/bin/rm", { "-rf", dir.path() }); });
         const QByteArray odd = QFile::encodeName(dir.path()) + "/\xd0\xbc\xff\xfe";
         TestSupport::ProgramFolder folder;
-        // The folder made by its bytes; the program and a database copied into it.
-        const QString make = "d=\"$1/$(printf '\\320\\274\\377\\376')\" && mkdir \"$d\" && "
-                             "cp \"$VEXA_PROGRAM_DIR/vexaron\" \"$2\" \"$d\"";
-        QCOMPARE(QProcess::execute("/bin/sh", { "-c", make, "sh", dir.path(), folder.databasePath() }), 0);
+        // The folder made by its bytes, the program and a database copied into it and started there.
         QProcess run;
-        run.setWorkingDirectory(dir.path());
-        run.start("/bin/sh", { "-c", "exec \"./$(printf '\\320\\274\\377\\376')/vexaron\"" });
+        run.start("/bin/sh", { "-c", "cd \"$1\" && d=\"$(printf '\\320\\274\\377\\376')\" && mkdir \"$d\" && "
+                                     "cp \"$VEXA_PROGRAM_DIR/vexaron\" \"$2\" \"$d\" && exec \"./$d/vexaron\"",
+                               "sh", dir.path(), folder.databasePath() });
         QVERIFY(run.waitForStarted()); // and killed with `run`
         // An open database is a descriptor of the running program on the
         // file; a refused one was closed again, and a message waits for a click.

@@ -77,14 +77,13 @@ QString missingRectangle(const Page &page, QPointF origin)
     for (const Sheet::Rect &r : Sheet::rects()) {
         const QRectF expected(origin + QPointF(r.left, r.top) * PtPerTwip, QSizeF(r.width, r.height) * PtPerTwip);
         const double drawn = r.borderPixels * Sheet::TwipsPerPixel * PtPerTwip;
-        const bool found = std::any_of(page.strokes.begin(), page.strokes.end(), [&](const Stroke &s) {
+        if (std::none_of(page.strokes.begin(), page.strokes.end(), [&](const Stroke &s) {
             const double w = qIsNaN(s.width) ? drawn : s.width; // the border's outer edge
             const QRectF outer = s.path.adjusted(-w / 2, -w / 2, w / 2, w / 2);
             return QLineF(outer.topLeft(), expected.topLeft()).length() <= 0.1 * PtPerMm
                     && QLineF(outer.bottomRight(), expected.bottomRight()).length() <= 0.1 * PtPerMm
                     && qAbs(w - drawn) < 0.05;
-        });
-        if (!found)
+            }))
             return r.name;
     }
     return QString();
@@ -202,16 +201,15 @@ private slots:
         DocumentFill::fill(*p.main.documentWindow(), order, requisites);
         for (const QString &session : setup.split(", ", Qt::SkipEmptyParts)) {
             const QString choose = session.section(' ', 0, 0);
-            auto *when = TestSupport::whenModal<QPrintDialog>([&](QPrintDialog *dialog) {
+            QVERIFY(TestSupport::duringCommand<QPrintDialog>(p.main.findChild<QAction *>("mnuPrintSetup"),
+                                                             [&](QPrintDialog *dialog) {
                 auto *printers = dialog->findChild<QComboBox *>("printers");
                 printers->setCurrentIndex(choose == "file" ? printers->count() - 1 : printers->findText(choose));
                 dialog->findChild<QLineEdit *>("filename")->setText(scratch.filePath("chosen.pdf"));
                 if (session.endsWith("landscape")) // as the printer's properties set it (Qt's own dialog)
                     dialog->printer()->setPageOrientation(QPageLayout::Landscape);
                 session.endsWith("cancelled") ? dialog->reject() : dialog->accept();
-            }, this);
-            p.main.mnuPrintSetup_Click();
-            QVERIFY(when->done());
+            }));
         }
         TestSupport::MessageBoxAnswerer answerer;
         p.main.findChild<QAction *>("mnuPrint")->trigger();
