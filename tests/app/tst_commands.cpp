@@ -28,12 +28,6 @@ void writeViewer(const QString &path, bool broken)
     QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 }
 
-QString contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
-}
-
 } // namespace
 
 class TestCommands : public QObject
@@ -170,7 +164,7 @@ private slots:
         const QString expected = QDir(p->folder.path()).absoluteFilePath("vexa.chm") + '\n';
         for (QString name : viewers) { // only the chosen viewer ran
             const QString args = m_viewers->filePath(name.remove('!') + ".args");
-            QTRY_COMPARE(contents(args), name == started ? expected : "");
+            QTRY_COMPARE(QString::fromLocal8Bit(TestSupport::fileBytes(args)), name == started ? expected : "");
         }
         QVERIFY(answerer.seen.isEmpty());
     }

@@ -35,11 +35,6 @@ QVector<OrderRecord> orders()
     };
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("no file");
-}
 
 int child(int argc, char *argv[])
 {
@@ -146,7 +141,7 @@ private slots:
         QCOMPARE(::chmod(QFile::encodeName(folder), 0755), 0);
         QCOMPARE(childWrites(path), QStringLiteral("ok"));
         const QByteArray csv = OrderExport::prepare(orders(), Payer, OrderExport::Format::Csv, Created).bytes;
-        QCOMPARE(contents(path), csv);
+        QCOMPARE(TestSupport::fileBytes(path, "no file"), csv);
 
         QString question;
         auto *no = TestSupport::whenModal<QMessageBox>([&](QMessageBox *box) {
@@ -156,7 +151,7 @@ private slots:
         QVERIFY(!Handover::exportTo(nullptr, path, OrderExport::Format::ClientBank, orders(), Payer));
         delete no;
         QCOMPARE(question, "Файл " + path + " уже есть. Заменить его?");
-        QCOMPARE(contents(path), csv);
+        QCOMPARE(TestSupport::fileBytes(path, "no file"), csv);
 
         TestSupport::MessageBoxAnswerer yes; // presses the first button: Yes, then OK
         QVERIFY(Handover::exportTo(nullptr, path, OrderExport::Format::ClientBank, orders(), Payer));
@@ -165,7 +160,7 @@ private slots:
         const QString report = yes.seen[1].text;
         QVERIFY2(report.contains("выгружено поручений: 2.") && report.contains("записано ближайшими: 3.")
                          && report.contains("№ 2 от 03.03.2026: сумма «12.50»"), qPrintable(report));
-        QVERIFY(contents(path).startsWith("1CClientBankExchange\r\n"));
+        QVERIFY(TestSupport::fileBytes(path, "no file").startsWith("1CClientBankExchange\r\n"));
         QVERIFY(yes.seen[2].text.startsWith("Файл не записан: выгружать нечего."));
         QCOMPARE(folderEntries(), QStringList{ "orders.csv" }); // and no file left by the child
     }

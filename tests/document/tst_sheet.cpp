@@ -64,8 +64,7 @@ QByteArray patched(QByteArray face, int at, quint32 value)
 // file's last byte, its length of another remainder modulo 4.
 QByteArray shipped(const char *name, int extra = -1)
 {
-    QFile f(QString(":/fonts/Liberation%1.ttf").arg(name));
-    QByteArray face = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    QByteArray face = TestSupport::fileBytes(QString(":/fonts/Liberation%1.ttf").arg(name));
     if (extra < 0)
         return face;
     const QByteArray cmap = cmapOf(face) + QByteArray(extra, '\0');

@@ -14,11 +14,7 @@ const QString ProgramDir = "lib/vexaron";
 
 QString env(const char *name) { return qEnvironmentVariable(name); }
 
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using TestSupport::fileBytes;
 
 // Runs a program to its end; its output, and whether it succeeded.
 std::pair<bool, QString> run(const QString &program, const QStringList &args, const QProcessEnvironment &e)
@@ -90,7 +86,7 @@ bool opensDatabase(const QString &program, const QString &database, QProcessEnvi
 QString execProgram(const QString &file)
 {
     const QString exec = QRegularExpression("^Exec=(.*)$", QRegularExpression::MultilineOption)
-                                 .match(QString::fromUtf8(contents(file))).captured(1);
+                                 .match(QString::fromUtf8(fileBytes(file))).captured(1);
     QString value;
     for (int i = 0; i < exec.size(); ++i) {
         if (exec[i] != '\\')
@@ -132,7 +128,7 @@ private slots:
         QCOMPARE(TestSupport::queryRows(db, "select count(*) from arc"), QList<QStringList>({ { "0" } }));
         QCOMPARE(TestSupport::queryRows(db, "select num, firma from firma"), QList<QStringList>({ { "1", "" } }));
         // Removing what the manifest lists must not take the archive with it.
-        QVERIFY(!contents(env("VEXA_BUILD_DIR") + "/install_manifest.txt").contains("vexa.mdb"));
+        QVERIFY(!fileBytes(env("VEXA_BUILD_DIR") + "/install_manifest.txt").contains("vexa.mdb"));
 
         const QString entry = prefix + "/share/applications/vexaron.desktop";
         QCOMPARE(execProgram(entry), program.filePath());
@@ -211,7 +207,7 @@ private slots:
             QVERIFY2(r.first, qPrintable(step + ": " + r.second));
             QCOMPARE(TestSupport::queryRows(db, "select id, oderz from arc"), QList<QStringList>({ { "17", "ТОВ Зерно" } }));
             if (step == "install-user") // a program file damaged since is put right
-                QCOMPARE(contents(licence), contents(env("VEXA_SOURCE_DIR") + "/document/fonts/LICENSE-OFL.txt"));
+                QCOMPARE(fileBytes(licence), fileBytes(env("VEXA_SOURCE_DIR") + "/document/fonts/LICENSE-OFL.txt"));
             if (step == "uninstall-user") { // it says where the kept database is
                 QVERIFY2(r.second.contains(db), qPrintable(r.second));
                 QCOMPARE(filesUnder(home), QStringList({ own[0], ".local/" + ProgramDir + "/vexa.mdb", own[1] }));

@@ -136,10 +136,7 @@ private slots:
         } else if (!make.isEmpty()) {
             QVERIFY(TestSupport::writeSqlite(path, make));
         }
-        const auto bytes = [&] {
-            QFile f(path);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<not a file>");
-        };
+        const auto bytes = [&] { return TestSupport::fileBytes(path, "<not a file>"); };
         const QByteArray before = bytes();
 
         Database db;

@@ -143,6 +143,12 @@ bool execSql(const QString &path, const QString &sql, QString *error)
     return runSql(path, { sql }, nullptr, error);
 }
 
+QByteArray fileBytes(const QString &path, const QByteArray &missing)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : missing;
+}
+
 QList<QStringList> queryRows(const QString &path, const QString &sql)
 {
     QList<QStringList> rows;

@@ -98,6 +98,8 @@ bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
 // The rows of a query through a separate connection, each row as its columns'
 // texts ("<NULL>" for NULL).
 QList<QStringList> queryRows(const QString &path, const QString &sql);
+// A file's bytes, or `missing` when it cannot be read.
+QByteArray fileBytes(const QString &path, const QByteArray &missing = {});
 
 // Compares a drawn picture with the reference tests/NAME.png of the source
 // tree, allowing a few pixels of font smoothing; a line or box out of place,
