@@ -19,15 +19,10 @@ namespace {
 constexpr double PtPerMm = 72 / 25.4;
 constexpr double PtPerTwip = 1.0 / Sheet::TwipsPerPoint;
 
-// A tool's standard output; *exitCode tells how it ended.
-QString tool(const QString &program, const QStringList &args, int *exitCode = nullptr)
+// A system tool's run: whether it ended well, and its standard output.
+std::pair<bool, QString> tool(const QString &program, const QStringList &args)
 {
-    QProcess p;
-    p.start(QStandardPaths::findExecutable(program, { "/usr/bin", "/usr/sbin" }), args);
-    const bool finished = p.waitForFinished(60000);
-    if (exitCode)
-        *exitCode = finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return TestSupport::run(QStandardPaths::findExecutable(program, { "/usr/bin", "/usr/sbin" }), args, false);
 }
 
 struct Stroke { QRectF path; double width; }; // width NaN: not known
@@ -45,7 +40,7 @@ struct Page
 Page readBack(const QString &pdf)
 {
     // Also run by tests/print/printed-page.sh, without the test's environment.
-    const QJsonObject o = QJsonDocument::fromJson(tool("python3", { VEXA_PDF_FACTS, pdf }).toUtf8()).object();
+    const QJsonObject o = QJsonDocument::fromJson(tool("python3", { VEXA_PDF_FACTS, pdf }).second.toUtf8()).object();
     Page page { o["pages"].toInt(), QSizeF(o["width"].toDouble(), o["height"].toDouble()),
                 o["text"].toString(), {}, {} };
     const auto rect = [](const QJsonValue &a, int i) {
@@ -214,9 +209,8 @@ private slots:
         TestSupport::MessageBoxAnswerer answerer;
         p.main.findChild<QAction *>("mnuPrint")->trigger();
         QVERIFY2(answerer.seen.isEmpty(), qPrintable(answerer.seen.value(0).text));
-        int code = 0;
-        QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(path).size() > 0 && tool("lpstat", { "-o" }, &code).trimmed().isEmpty()
-                                          && code == 0, "the print job did not come out of the queue", 60000);
+        QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo(path).size() > 0 && tool("lpstat", { "-o" }) == std::pair(true, QString()),
+                                  "the print job did not come out of the queue", 60000);
         QCOMPARE(QDir(m_dir + "/out").entryList(QDir::Files) + QDir(scratch.path()).entryList(QDir::Files),
                  QStringList { output });
         if (const QString keep = qEnvironmentVariable("VEXA_KEEP_PRINT"); !keep.isEmpty()) { // printed-page.sh
@@ -225,9 +219,9 @@ private slots:
         }
 
         // Drawn, not a picture: only the image list's header.
-        QCOMPARE(tool("pdfimages", { "-list", path }).count('\n'), 2);
+        QCOMPARE(tool("pdfimages", { "-list", path }).second.count('\n'), 2);
         // Named as the print queue and a PDF reader show it.
-        const QString info = tool("pdfinfo", { path });
+        const QString info = tool("pdfinfo", { path }).second;
         QVERIFY2(info.contains(QRegularExpression("Title: +Платежное поручение\nCreator: +Vexaron\n")),
                  qPrintable(info));
         Page page = readBack(path);

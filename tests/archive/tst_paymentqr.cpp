@@ -6,6 +6,7 @@
 // screen, and the link its window copies.
 #include "archive/PaymentQr.h"
 #include "archive/QrWindow.h"
+#include "support/TestSupport.h"
 
 #include <QtTest>
 #include <QClipboard>
@@ -150,10 +151,7 @@ private slots:
             QVERIFY(window.saveTo(png));
         if (QStandardPaths::findExecutable("zbarimg").isEmpty() && !qEnvironmentVariableIsSet("CI"))
             QSKIP("zbarimg (Debian zbar-tools) is not installed");
-        QProcess zbar;
-        zbar.start("zbarimg", { "-q", "--raw", png });
-        QVERIFY(zbar.waitForFinished(30000));
-        QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(), p.link);
+        QCOMPARE(TestSupport::run("zbarimg", { "-q", "--raw", png }, false).second.trimmed(), p.link);
         QGuiApplication::clipboard()->clear();
         QTest::mouseClick(window.findChild<QWidget *>("QrCopyLink"), Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(), p.link);

@@ -17,21 +17,13 @@ QString env(const char *name) { return qEnvironmentVariable(name); }
 using TestSupport::fileBytes;
 
 // Runs a program to its end; its output, and whether it succeeded.
-std::pair<bool, QString> run(const QString &program, const QStringList &args, const QProcessEnvironment &e)
-{
-    QProcess p;
-    p.setProcessEnvironment(e);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    return { ok, QString::fromUtf8(p.readAll()) };
-}
+using TestSupport::run;
 
 std::pair<bool, QString> install(const QString &prefix, const QString &destDir = QString())
 {
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     e.insert("DESTDIR", destDir);
-    return run(env("VEXA_CMAKE"), { "--install", env("VEXA_BUILD_DIR"), "--prefix", prefix }, e);
+    return run(env("VEXA_CMAKE"), { "--install", env("VEXA_BUILD_DIR"), "--prefix", prefix }, true, e);
 }
 
 // Every file and link under dir, relative to it, sorted.
@@ -147,7 +139,7 @@ private slots:
 
         if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty() && !qEnvironmentVariableIsSet("CI"))
             QSKIP("desktop-file-validate is not installed (Debian: desktop-file-utils)");
-        const auto v = run("desktop-file-validate", { entry }, QProcessEnvironment::systemEnvironment());
+        const auto v = run("desktop-file-validate", { entry });
         QVERIFY2(v.first && v.second.trimmed().isEmpty(), qPrintable(v.second));
     }
 
@@ -185,7 +177,7 @@ private slots:
         e.remove("XDG_DATA_HOME");
         auto script = [&](const QString &name, const QStringList &args = {}) {
             return run(env("VEXA_SOURCE_DIR") + "/scripts/" + name,
-                       name == "install-user" ? QStringList { "--build-dir", env("VEXA_BUILD_DIR") } : args, e);
+                       name == "install-user" ? QStringList { "--build-dir", env("VEXA_BUILD_DIR") } : args, true, e);
         };
 
         auto r = script("install-user");

@@ -43,7 +43,9 @@ private slots:
     // "Отмена".
     void openingsKeepTheWindowAsLeft()
     {
+        p->main.setGeometry(20, 40, 500, 300); // the window opens in the screen's middle all the same
         frmFirma *first = duringCommand<frmFirma>(p->command("mnuFirma"), [&](frmFirma *d) {
+            QCOMPARE(d->frameGeometry().center(), p->main.screen()->availableGeometry().center());
             QCOMPARE(d->windowTitle(), QStringLiteral(" Реквизиты Предприятия"));
             QVERIFY(!button(d, "Command2")->isEnabled()); // although filling ran the change handlers
             QCOMPARE(QApplication::focusWidget(), box(d, 0));

@@ -149,6 +149,17 @@ QByteArray fileBytes(const QString &path, const QByteArray &missing)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : missing;
 }
 
+std::pair<bool, QString> run(const QString &program, const QStringList &args, bool mergeErrors,
+                             const QProcessEnvironment &env)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(mergeErrors ? QProcess::MergedChannels : QProcess::SeparateChannels);
+    p.start(program, args);
+    const bool ok = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return { ok, QString::fromUtf8(p.readAllStandardOutput()) };
+}
+
 QList<QStringList> queryRows(const QString &path, const QString &sql)
 {
     QList<QStringList> rows;

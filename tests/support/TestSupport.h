@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QImage>
 #include <QMessageBox>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
+#include <utility>
 
 namespace TestSupport {
 
@@ -100,6 +102,10 @@ bool execSql(const QString &path, const QString &sql, QString *error = nullptr);
 QList<QStringList> queryRows(const QString &path, const QString &sql);
 // A file's bytes, or `missing` when it cannot be read.
 QByteArray fileBytes(const QString &path, const QByteArray &missing = {});
+// Runs a program to its end (two minutes at most): whether it exited with 0,
+// and its standard output (with its errors when mergeErrors).
+std::pair<bool, QString> run(const QString &program, const QStringList &args, bool mergeErrors = true,
+                             const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
 
 // Compares a drawn picture with the reference tests/NAME.png of the source
 // tree, allowing a few pixels of font smoothing; a line or box out of place,
