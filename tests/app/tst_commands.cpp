@@ -50,8 +50,7 @@ private slots:
     void init()
     {
         p = std::make_unique<TestSupport::RunningProgram>();
-        QVERIFY(p->folder.isValid() && p->main.MDIForm_Load());
-        p->main.show();
+        QVERIFY(p->start());
         p->main.showDocumentWindow();
         QVERIFY(QTest::qWaitForWindowActive(&p->main));
         DocumentFill::fill(*p->main.documentWindow(),

@@ -190,8 +190,7 @@ private slots:
             order.suma = "959959954959,99";
         }
         TestSupport::RunningProgram p;
-        QVERIFY(p.main.MDIForm_Load());
-        p.main.show();
+        QVERIFY(p.start());
         p.main.showDocumentWindow();
         DocumentFill::fill(*p.main.documentWindow(), order, requisites);
         for (const QString &session : setup.split(", ", Qt::SkipEmptyParts)) {

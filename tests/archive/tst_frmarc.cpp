@@ -78,7 +78,6 @@ void setRange(frmArc *d, const QString &range)
 
 struct Program : TestSupport::RunningProgram
 {
-    bool load() { return folder.isValid() && main.MDIForm_Load() && (main.show(), true); }
     // Runs action in the archive window while it is open; the window, or null when none came up.
     frmArc *archive(const std::function<void(frmArc *)> &action)
     {
@@ -105,7 +104,7 @@ class TstFrmArc : public QObject
     std::unique_ptr<Program> p;
 
 private slots:
-    void init() { p = std::make_unique<Program>(); QVERIFY(p->load()); }
+    void init() { p = std::make_unique<Program>(); QVERIFY(p->start()); }
 
     void searchAndRange_data()
     {
@@ -245,7 +244,9 @@ private slots:
         QCOMPARE(p->field(Field::RecipientName), QStringLiteral("Другий"));
 
         seen.seen.clear();
+        p->main.setGeometry(20, 40, 500, 300); // the window opens in the screen's middle all the same
         QCOMPARE(p->archive([&](frmArc *d) {
+            QCOMPARE(d->frameGeometry().center(), p->main.screen()->availableGeometry().center());
             QCOMPARE(QApplication::focusWidget(), button(d, "Command1"));
             clickHeader(d, 1, 2); // amounts down: Третій, Другий, Перший
             // Minimised with the main window and restored, it has the focus on Command1 again.

@@ -43,8 +43,7 @@ private slots:
     void inputMessagesHaveAnEmptyTitleBar()
     {
         TestSupport::RunningProgram p;
-        QVERIFY(p.main.MDIForm_Load());
-        p.main.show();
+        QVERIFY(p.start());
         QStringList seen;
         QTimer answerer;
         connect(&answerer, &QTimer::timeout, [&] {

@@ -102,10 +102,9 @@ private slots:
     void init()
     {
         p = std::make_unique<TestSupport::RunningProgram>();
-        QVERIFY(p->folder.isValid() && p->main.MDIForm_Load());
+        QVERIFY(p->start());
         QVERIFY(p->sql("update firma set firma='ПП Вексарон', kodfirma='12345678', bank='АТ Приватбанк', "
                        "kodbank='305299', rsbank='26001234567890'"));
-        p->main.show();
     }
 
     void opening_data()

@@ -30,8 +30,7 @@ private slots:
     void init()
     {
         p = std::make_unique<TestSupport::RunningProgram>();
-        QVERIFY(p->folder.isValid() && p->main.MDIForm_Load());
-        p->main.show();
+        QVERIFY(p->start());
         QVERIFY(p->sql("update firma set firma='ТОВ Вексарон', kodfirma='12345678', bank='АТ Ощадбанк', "
                        "kodbank='300465', rsbank='26001000012345'"));
     }

@@ -16,6 +16,8 @@ struct RunningProgram
     ProgramFolder folder;
     MDIForm1 main{ folder.path() };
 
+    // Loads the database and shows the window, as the program starts.
+    bool start() { return folder.isValid() && main.MDIForm_Load() && (main.show(), true); }
     QString db() const { return folder.databasePath(); }
     bool sql(const QString &statement) { return execSql(db(), statement); }
     QList<QStringList> rows(const QString &query) const { return queryRows(db(), query); }
