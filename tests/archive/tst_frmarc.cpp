@@ -94,7 +94,7 @@ const char *SearchRows =
         "(3, '100,00', 'Kyiv Print', '33333333', 'Bank Gamma', '300003', 'UA03', 'за прим''єр', '01.01.2024'),"
         "(9, '100', 'прим`єр ltd', '44444444', 'банк дельта', '300004', 'UA04', 'Ivanenko', '15.06.2025'),"
         "(10, 'abc', 'ПРИМʼЄР', '55555555', 'БАНК ЕПСИЛОН', '300005', 'UA05', 'кредiт latin i', '29.02.2024'),"
-        "(100, '1 000,00', 'сяйво', '66666666', '', '300006', 'UA06', 'без дати', '12.2025')";
+        "(100, '1 000,00', 'сяйво', '66666666', '', '300006', 'UA06', 'ЯК Є, без дати', '12.2025')";
 
 } // namespace
 
@@ -122,6 +122,7 @@ private slots:
         QTest::newRow("Latin i for Cyrillic і") << "iваненко" << "" << QStringList { "2" };
         QTest::newRow("Cyrillic І for Latin i") << "КРЕДІТ" << "" << QStringList { "10" };
         QTest::newRow("any case") << "банк" << "" << QStringList { "1", "2", "9", "10" };
+        QTest::newRow("я, the last letter") << "як" << "" << QStringList { "100" };
         QTest::newRow("year in any column") << "2025" << "" << QStringList { "2", "9", "100" };
         QTest::newRow("words in two columns") << "папір 9,99" << "" << QStringList { "1" };
         QTest::newRow("word across two columns") << "папір07" << "" << QStringList {};
