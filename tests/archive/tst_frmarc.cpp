@@ -59,13 +59,6 @@ void clickHeader(frmArc *d, int section, int times = 1)
     }
 }
 
-// Types text key by key (QTest::keyClicks takes ASCII only).
-void type(QWidget *box, const QString &text)
-{
-    for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 // Sets the date range "from-to"; a side left empty is open.
 void setRange(frmArc *d, const QString &range)
 {
@@ -141,11 +134,11 @@ private slots:
             QCOMPARE(totals(d), QStringLiteral("6 поручений на сумму 119,99 грн; 3 суммы не в формате 0,00"));
             setRange(d, range);
             QWidget *search = child(d, "txtSearch");
-            type(search, query); // narrowed at each key
+            TestSupport::typeKeys(search, query); // narrowed at each key
             QCOMPARE(column(d), numbers);
             // Keys taken back find the lines of the shorter search again, and their totals.
             const QString shown = totals(d);
-            type(search, " щ");
+            TestSupport::typeKeys(search, " щ");
             QVERIFY(column(d).isEmpty());
             QTest::keyClick(search, Qt::Key_Backspace);
             QTest::keyClick(search, Qt::Key_Backspace);

@@ -36,12 +36,11 @@ void enter(frmCreate *d, const QStringList &t = Sample)
     d->findChild<QDateEdit *>("DTPicker1")->setDate(QDate(2026, 12, 5));
 }
 
-// Types text key by key into a box (QTest::keyClicks takes Latin-1 only).
+// Types text key by key into a box.
 void type(QWidget *d, const QString &name, const QString &text)
 {
     box(d, name)->setFocus();
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box(d, name), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    TestSupport::typeKeys(box(d, name), text);
 }
 
 // A key as the user presses it: an open list takes the keyboard.

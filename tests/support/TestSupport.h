@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace TestSupport {
@@ -106,6 +107,14 @@ QByteArray fileBytes(const QString &path, const QByteArray &missing = {});
 // and its standard output (with its errors when mergeErrors).
 std::pair<bool, QString> run(const QString &program, const QStringList &args, bool mergeErrors = true,
                              const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
+
+// Types text into a widget key by key, as a user does (QTest::keyClicks
+// takes Latin-1 only).
+inline void typeKeys(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
 
 // Compares a drawn picture with the reference tests/NAME.png of the source
 // tree, allowing a few pixels of font smoothing; a line or box out of place,
