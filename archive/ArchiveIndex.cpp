@@ -1,5 +1,6 @@
 #include "archive/ArchiveIndex.h"
 
+#include "archive/CollationTable.h"
 #include "archive/SearchFold.h"
 #include "store/Database.h"
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -210,12 +212,9 @@ bool ArchiveIndex::numericKey(quint32 row, Column column, qint64 *key) const
     return parseNumber(begin, int(end - begin), key);
 }
 
-bool ArchiveIndex::textRanks(Database &db, Column column)
+bool ArchiveIndex::collatorRanks(Database &db, Column column)
 {
     std::vector<quint32> &ranks = m_ranks[column];
-    if (!ranks.empty())
-        return true;
-
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
     if (U_FAILURE(status))
@@ -276,6 +275,217 @@ bool ArchiveIndex::textRanks(Database &db, Column column)
     return true;
 }
 
+namespace {
+
+// A stored text's first-level weights, a chunk at a time: ChunkWeights of
+// them from pos on, one byte each, packed so that the three numbers compare
+// as the weights do; zeros after the last.
+constexpr int ChunkWeights = 24;
+constexpr quint32 Ended = std::numeric_limits<quint32>::max();
+
+struct WeightChunk
+{
+    quint64 w[3];
+    quint32 row;
+    quint32 pos; // byte offset * 2 + the weight within that byte; Ended
+};
+
+bool sameWeights(const WeightChunk &a, const WeightChunk &b)
+{
+    return a.w[0] == b.w[0] && a.w[1] == b.w[1] && a.w[2] == b.w[2];
+}
+
+bool chunkBefore(const WeightChunk &a, const WeightChunk &b)
+{
+    if (a.w[0] != b.w[0])
+        return a.w[0] < b.w[0];
+    if (a.w[1] != b.w[1])
+        return a.w[1] < b.w[1];
+    if (a.w[2] != b.w[2])
+        return a.w[2] < b.w[2];
+    return a.row < b.row;
+}
+
+// With wholeText, also whether every byte of the text is exact.
+bool fillChunk(const CollationTable &table, const unsigned char *text, quint32 size, WeightChunk *chunk,
+               bool wholeText = false)
+{
+    quint64 w[3] = { 0, 0, 0 };
+    int n = 0;
+    quint32 at = chunk->pos >> 1;
+    int within = int(chunk->pos & 1);
+    while (at < size && n < ChunkWeights) {
+        const unsigned char byte = text[at];
+        const int count = table.weightCount(byte);
+        if (count < 0)
+            return false;
+        const unsigned char *weights = table.weights(byte);
+        for (; within < count && n < ChunkWeights; ++within, ++n)
+            w[n / 8] |= quint64(weights[within]) << (56 - 8 * (n % 8));
+        if (within >= count) {
+            ++at;
+            within = 0;
+        }
+    }
+    std::copy(w, w + 3, chunk->w);
+    // A full chunk is never the last: the text's end shows in the next,
+    // so that equal chunks are either all full or all ended.
+    chunk->pos = n < ChunkWeights ? Ended : at * 2 + quint32(within);
+    if (wholeText)
+        for (quint32 i = at; i < size; ++i)
+            if (!table.exact(text[i]))
+                return false;
+    return true;
+}
+
+} // namespace
+
+bool ArchiveIndex::firstLevelOrder(Column column, const CollationTable &table, std::vector<quint32> *rows,
+                                   std::vector<bool> *startsValue, std::vector<std::pair<quint32, quint32>> *ties) const
+{
+    const quint32 count = size();
+    std::vector<WeightChunk> chunks(count);
+    auto columnOf = [&](quint32 row, quint32 *textSize) {
+        const char *begin = nullptr, *end = nullptr;
+        segment(row, column, &begin, &end);
+        *textSize = quint32(end - begin);
+        return reinterpret_cast<const unsigned char *>(begin);
+    };
+    for (quint32 r = 0; r < count; ++r) {
+        quint32 textSize = 0;
+        const unsigned char *text = columnOf(r, &textSize);
+        chunks[r].row = r;
+        chunks[r].pos = 0;
+        if (!fillChunk(table, text, textSize, &chunks[r], true))
+            return false;
+    }
+    std::sort(chunks.begin(), chunks.end(), chunkBefore);
+
+    // Lines with equal chunks that go on are sorted again by their next
+    // chunks; those that ended together weigh the same at this level.
+    std::vector<bool> &starts = *startsValue;
+    starts.assign(count, false);
+    std::vector<std::pair<quint32, quint32>> pending { { 0, count } };
+    while (!pending.empty()) {
+        const auto [from, to] = pending.back();
+        pending.pop_back();
+        for (quint32 i = from; i < to;) {
+            if (i > from)
+                starts[i] = true;
+            quint32 j = i + 1;
+            while (j < to && sameWeights(chunks[j], chunks[i]))
+                ++j;
+            if (j - i > 1 && chunks[i].pos == Ended) {
+                ties->push_back({ i, j });
+            } else if (j - i > 1) {
+                for (quint32 k = i; k < j; ++k) {
+                    quint32 textSize = 0;
+                    const unsigned char *text = columnOf(chunks[k].row, &textSize);
+                    fillChunk(table, text, textSize, &chunks[k]); // every byte exact, seen above
+                }
+                std::sort(chunks.begin() + i, chunks.begin() + j, chunkBefore);
+                pending.push_back({ i, j });
+            }
+            i = j;
+        }
+    }
+    if (count > 0)
+        starts[0] = true;
+    rows->resize(count);
+    for (quint32 i = 0; i < count; ++i)
+        (*rows)[i] = chunks[i].row;
+    return true;
+}
+
+bool ArchiveIndex::textRanks(Database &db, Column column)
+{
+    std::vector<quint32> &ranks = m_ranks[column];
+    if (!ranks.empty())
+        return true;
+    const CollationTable *table = CollationTable::ukrainian(nullptr);
+    std::vector<quint32> rows;
+    std::vector<bool> starts;
+    std::vector<std::pair<quint32, quint32>> ties;
+    if (!table || !firstLevelOrder(column, *table, &rows, &starts, &ties))
+        return collatorRanks(db, column);
+    if (!settleTies(db, column, rows, &starts, ties))
+        return false;
+    ranks.assign(rows.size(), 0);
+    quint32 rank = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        rank += i > 0 && starts[i];
+        ranks[rows[i]] = rank;
+    }
+    return true;
+}
+
+bool ArchiveIndex::settleTies(Database &db, Column column, std::vector<quint32> &rows, std::vector<bool> *starts,
+                              const std::vector<std::pair<quint32, quint32>> &ties)
+{
+    // Lines that weigh the same at the first level may still differ in
+    // case or accents: their texts are read again, those of a few lines by
+    // rowid, else the whole column once to see which lines' texts differ.
+    size_t tied = 0;
+    for (const auto &[from, to] : ties)
+        tied += to - from;
+    if (tied == 0)
+        return true;
+    std::vector<quint64> hashes;
+    if (tied > size() / 8) {
+        constexpr quint32 NotTied = std::numeric_limits<quint32>::max();
+        std::vector<quint32> slot(size(), NotTied);
+        for (const auto &[from, to] : ties)
+            for (quint32 i = from; i < to; ++i)
+                slot[rows[i]] = i;
+        hashes.assign(rows.size(), 0);
+        quint32 next = 0;
+        ArchiveQuery query(db);
+        const bool ok = query.scanColumn(column, [&](qint64 rowid, const char *text, int size) {
+            while (next < this->size() && m_rowids[next] < rowid)
+                ++next;
+            if (next < this->size() && m_rowids[next] == rowid && slot[next] != NotTied)
+                hashes[slot[next]] = std::hash<std::string_view>()(std::string_view(text, size_t(size)));
+        });
+        if (!ok)
+            return false;
+    }
+
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
+    if (U_FAILURE(status))
+        return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
+    ArchiveQuery query(db);
+    for (const auto &[from, to] : ties) {
+        if (!hashes.empty() && std::all_of(hashes.begin() + from, hashes.begin() + to,
+                                           [&](quint64 h) { return h == hashes[from]; }))
+            continue;
+        std::vector<qint64> rowids;
+        for (quint32 i = from; i < to; ++i)
+            rowids.push_back(m_rowids[rows[i]]);
+        std::vector<std::string> texts(rowids.size()); // a line gone is an empty text
+        if (!query.readColumn(column, rowids, [&](size_t at, const char *text, int size) {
+                texts[at].assign(text, size_t(size));
+            }))
+            return false;
+        std::vector<quint32> order(texts.size());
+        for (quint32 i = 0; i < order.size(); ++i)
+            order[i] = i;
+        auto compare = [&](quint32 a, quint32 b) {
+            UErrorCode compareStatus = U_ZERO_ERROR;
+            return ucol_strcollUTF8(collator.get(), texts[a].data(), int32_t(texts[a].size()), texts[b].data(),
+                                    int32_t(texts[b].size()), &compareStatus);
+        };
+        std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) { return compare(a, b) < 0; });
+        const std::vector<quint32> before(rows.begin() + from, rows.begin() + to);
+        for (quint32 i = 0; i < order.size(); ++i) {
+            rows[from + i] = before[order[i]];
+            if (i > 0)
+                (*starts)[from + i] = compare(order[i - 1], order[i]) != 0;
+        }
+    }
+    return true;
+}
+
 bool ArchiveIndex::sortOrder(Database &db, Column column, bool descending, std::vector<quint32> *order)
 {
     const bool byValue = column == ArchiveQuery::Id || column == ArchiveQuery::Suma
@@ -283,16 +493,29 @@ bool ArchiveIndex::sortOrder(Database &db, Column column, bool descending, std::
     if (!byValue && !textRanks(db, column))
         return false;
 
+    const quint32 rows = size();
+    order->resize(rows);
+    if (!byValue) {
+        // Ranks are dense: counted out, in the saved order within a rank.
+        const std::vector<quint32> &ranks = m_ranks[column];
+        const quint32 top = rows ? *std::max_element(ranks.begin(), ranks.end()) : 0;
+        std::vector<quint32> at(size_t(top) + 2, 0);
+        for (quint32 r = 0; r < rows; ++r)
+            ++at[(descending ? top - ranks[r] : ranks[r]) + 1];
+        for (size_t i = 1; i < at.size(); ++i)
+            at[i] += at[i - 1];
+        for (quint32 r = 0; r < rows; ++r)
+            (*order)[at[descending ? top - ranks[r] : ranks[r]]++] = r;
+        return true;
+    }
+
     // The key already turned for a descending sort, so one ascending sort
     // on (key, row) keeps equal values in the saved order both ways.
     struct Entry { qint64 key; quint32 row; };
-    const quint32 rows = size();
     std::vector<Entry> entries(rows);
     for (quint32 r = 0; r < rows; ++r) {
         qint64 key = 0;
-        if (!byValue)
-            key = m_ranks[column][r];
-        else if (!numericKey(r, column, &key))
+        if (!numericKey(r, column, &key))
             key = Last;
         if (descending && key != Last)
             key = -key;
@@ -301,7 +524,6 @@ bool ArchiveIndex::sortOrder(Database &db, Column column, bool descending, std::
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
         return a.key != b.key ? a.key < b.key : a.row < b.row;
     });
-    order->resize(rows);
     for (quint32 i = 0; i < rows; ++i)
         (*order)[i] = entries[i].row;
     return true;

@@ -7,8 +7,10 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+class CollationTable;
 class Database;
 
 // What the archive window knows of every order without holding its texts:
@@ -65,6 +67,18 @@ private:
     void segment(quint32 row, int column, const char **begin, const char **end) const;
     bool numericKey(quint32 row, Column column, qint64 *key) const;
     bool textRanks(Database &db, Column column);
+    // Every row in the order of the collation's first level, read from the
+    // stored texts; where a row begins a new value (starts), and the runs
+    // of rows of equal value (ties). False when a text holds a character
+    // the table cannot weigh.
+    bool firstLevelOrder(Column column, const CollationTable &table, std::vector<quint32> *rows,
+                         std::vector<bool> *starts, std::vector<std::pair<quint32, quint32>> *ties) const;
+    // Orders each run of ties by the collation in full, on the texts in
+    // the database.
+    bool settleTies(Database &db, Column column, std::vector<quint32> &rows, std::vector<bool> *starts,
+                    const std::vector<std::pair<quint32, quint32>> &ties);
+    // The same ranks from ICU's keys of the texts in the database.
+    bool collatorRanks(Database &db, Column column);
 
     // Every row's folded columns, in blocks that never move, so that the
     // texts are not copied as they grow (a copy would double the peak).

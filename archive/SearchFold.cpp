@@ -8,7 +8,6 @@
 namespace SearchFold {
 namespace {
 
-constexpr unsigned char Escape = 0x01;
 constexpr int EscapeSize = 5;
 
 // Decodes one UTF-8 character at *p, advancing it; U+FFFD for a bad byte.
@@ -44,18 +43,27 @@ char32_t nextCodePoint(const unsigned char *&p, const unsigned char *end)
 
 void appendEscape(char32_t cp, std::string *out)
 {
-    out->push_back(char(Escape));
+    out->push_back(Escape);
     for (int shift = 18; shift >= 0; shift -= 6)
         out->push_back(char(0x40 | ((cp >> shift) & 0x3F)));
 }
 
+// Stored bytes of the marks that look alike: the search takes each for
+// the one an accountant types (sameAs), the sort tells them apart.
+enum : unsigned char {
+    GheWithUpturn = 0xB0, Numero = 0xB1, CyrillicI = 0xB2, RightQuote = 0xB3, LeftQuote = 0xB4, ModifierApostrophe = 0xB5,
+    LeftGuillemet = 0xB6, RightGuillemet = 0xB7, LeftDoubleQuote = 0xB8, RightDoubleQuote = 0xB9,
+    LowDoubleQuote = 0xBA, EnDash = 0xBB, EmDash = 0xBC, NoBreakSpace = 0xBD,
+    FirstLineBreak = 0x02, // tab, line feed, vertical tab, form feed, return: 0x02 to 0x06
+};
+
 void appendCodePoint(char32_t cp, std::string *out)
 {
     if (cp < 0x80) {
-        if (cp < 0x20 || cp == 0x7F)
-            out->push_back(' ');
-        else if (cp == '`')
-            out->push_back('\'');
+        if (cp >= 0x09 && cp <= 0x0D)
+            out->push_back(char(FirstLineBreak + (cp - 0x09)));
+        else if (cp < 0x20 || cp == 0x7F)
+            appendEscape(cp, out);
         else if (cp >= 'A' && cp <= 'Z')
             out->push_back(char(cp - 'A' + 'a'));
         else
@@ -63,27 +71,20 @@ void appendCodePoint(char32_t cp, std::string *out)
         return;
     }
     switch (cp) {
-    case 0x00A0: // no-break space
-        out->push_back(' ');
-        return;
-    case 0x2018: case 0x2019: case 0x02BC:
-        out->push_back('\'');
-        return;
-    case 0x00AB: case 0x00BB: case 0x201C: case 0x201D: case 0x201E: // « » “ ” „
-        out->push_back('"');
-        return;
-    case 0x2013: case 0x2014: // en and em dash
-        out->push_back('-');
-        return;
-    case 0x2116: // №, in most purposes of payment
-        out->push_back(char(0xB1));
-        return;
-    case 0x0406: case 0x0456: // Cyrillic І і
-        out->push_back('i');
-        return;
-    case 0x0490: case 0x0491: // Ґ ґ
-        out->push_back(char(0xB0));
-        return;
+    case 0x00A0: out->push_back(char(NoBreakSpace)); return;
+    case 0x2019: out->push_back(char(RightQuote)); return;
+    case 0x2018: out->push_back(char(LeftQuote)); return;
+    case 0x02BC: out->push_back(char(ModifierApostrophe)); return;
+    case 0x00AB: out->push_back(char(LeftGuillemet)); return;
+    case 0x00BB: out->push_back(char(RightGuillemet)); return;
+    case 0x201C: out->push_back(char(LeftDoubleQuote)); return;
+    case 0x201D: out->push_back(char(RightDoubleQuote)); return;
+    case 0x201E: out->push_back(char(LowDoubleQuote)); return;
+    case 0x2013: out->push_back(char(EnDash)); return;
+    case 0x2014: out->push_back(char(EmDash)); return;
+    case 0x2116: out->push_back(char(Numero)); return; // in most purposes of payment
+    case 0x0406: case 0x0456: out->push_back(char(CyrillicI)); return;
+    case 0x0490: case 0x0491: out->push_back(char(GheWithUpturn)); return;
     default:
         break;
     }
@@ -97,6 +98,50 @@ void appendCodePoint(char32_t cp, std::string *out)
         out->push_back(char(0xA0 + (cp - 0x0450)));
     else
         appendEscape(QChar::toCaseFolded(cp), out);
+}
+
+struct SameAsTable
+{
+    unsigned char to[256];
+    bool shared[256] = {}; // another byte is taken for this one
+    SameAsTable()
+    {
+        for (int b = 0; b < 256; ++b)
+            to[b] = (unsigned char)b;
+        const std::pair<unsigned char, char> alike[] = {
+            { CyrillicI, 'i' }, { '`', '\'' }, { RightQuote, '\'' }, { LeftQuote, '\'' },
+            { ModifierApostrophe, '\'' }, { LeftGuillemet, '"' }, { RightGuillemet, '"' },
+            { LeftDoubleQuote, '"' }, { RightDoubleQuote, '"' }, { LowDoubleQuote, '"' }, { EnDash, '-' },
+            { EmDash, '-' }, { NoBreakSpace, ' ' },
+        };
+        for (auto [from, as] : alike) {
+            to[from] = (unsigned char)as;
+            shared[(unsigned char)as] = true;
+        }
+        for (int b = FirstLineBreak; b < FirstLineBreak + 5; ++b)
+            to[b] = ' ';
+        shared[int(' ')] = true;
+    }
+};
+const SameAsTable sameAs;
+
+bool insideEscape(const char *begin, const char *p)
+{
+    for (int back = 1; back < EscapeSize && p - back >= begin; ++back)
+        if (p[-back] == Escape)
+            return true;
+    return false;
+}
+
+// Whether the word, in its typed form, is at p (not inside an escape).
+bool typedAt(const char *begin, const char *p, const QByteArray &word)
+{
+    if (insideEscape(begin, p))
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i)
+        if (sameAs.to[static_cast<unsigned char>(p[i])] != static_cast<unsigned char>(word[i]))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -114,7 +159,26 @@ QByteArray folded(const QString &text)
     const QByteArray utf8 = text.toUtf8();
     std::string out;
     appendFolded(utf8.constData(), int(utf8.size()), &out);
+    for (char &c : out)
+        c = char(sameAs.to[static_cast<unsigned char>(c)]);
     return QByteArray(out.data(), qsizetype(out.size()));
+}
+
+char32_t storedCharacter(unsigned char byte)
+{
+    static const char32_t marks[] = { 0x0491, 0x2116, 0x0456, 0x2019, 0x2018, 0x02BC, 0x00AB,
+                                      0x00BB, 0x201C, 0x201D, 0x201E, 0x2013, 0x2014, 0x00A0 };
+    if (byte >= FirstLineBreak && byte < FirstLineBreak + 5)
+        return 0x09 + (byte - FirstLineBreak);
+    if (byte >= 0x20 && byte < 0x7F)
+        return byte >= 'A' && byte <= 'Z' ? 0 : byte;
+    if (byte >= 0x80 && byte < 0xA0)
+        return 0x0430 + (byte - 0x80);
+    if (byte >= 0xA0 && byte < 0xB0)
+        return 0x0450 + (byte - 0xA0);
+    if (byte >= GheWithUpturn && byte <= NoBreakSpace)
+        return marks[byte - GheWithUpturn];
+    return 0;
 }
 
 QList<QByteArray> words(const QString &text)
@@ -128,19 +192,48 @@ QList<QByteArray> words(const QString &text)
 
 bool contains(const char *begin, const char *end, const QByteArray &word)
 {
-    const char *from = begin;
-    while (end - from >= word.size()) {
-        const void *hit = memmem(from, size_t(end - from), word.constData(), size_t(word.size()));
+    // The longest run of the word that has one stored form is looked for
+    // with memmem; the rest is compared around each hit.
+    qsizetype runStart = 0, runSize = 0;
+    for (qsizetype i = 0, start = 0; i <= word.size(); ++i) {
+        if (i == word.size() || sameAs.shared[static_cast<unsigned char>(word[i])]) {
+            if (i - start > runSize) {
+                runStart = start;
+                runSize = i - start;
+            }
+            start = i + 1;
+        }
+    }
+    const char *last = end - word.size(); // the last place the word can start
+    if (runSize == word.size()) {
+        // Stored as typed: every hit is one unless inside an escape.
+        for (const char *from = begin; from <= last;) {
+            const void *hit = memmem(from, size_t(end - from), word.constData(), size_t(word.size()));
+            if (!hit)
+                return false;
+            if (!insideEscape(begin, static_cast<const char *>(hit)))
+                return true;
+            from = static_cast<const char *>(hit) + 1;
+        }
+        return false;
+    }
+    if (runSize == 0) {
+        for (const char *p = begin; p <= last; ++p)
+            if (typedAt(begin, p, word))
+                return true;
+        return false;
+    }
+    const char *from = begin + runStart;
+    while (from < end) {
+        const void *hit = memmem(from, size_t(end - from), word.constData() + runStart, size_t(runSize));
         if (!hit)
             return false;
-        const char *at = static_cast<const char *>(hit);
-        bool insideEscape = false;
-        for (int back = 1; back < EscapeSize && at - back >= begin; ++back)
-            if (static_cast<unsigned char>(at[-back]) == Escape)
-                insideEscape = true;
-        if (!insideEscape)
+        const char *at = static_cast<const char *>(hit) - runStart;
+        if (at > last)
+            return false;
+        if (at >= begin && typedAt(begin, at, word))
             return true;
-        from = at + 1;
+        from = static_cast<const char *>(hit) + 1;
     }
     return false;
 }

@@ -5,27 +5,39 @@
 
 #include <string>
 
-// The archive search's folded form of a text: one byte a letter for Latin
-// and Cyrillic, so that a million orders' texts fit in memory, with the
-// differences an accountant does not type folded away: upper and lower
-// case, Latin i and Cyrillic і (one letter to the eye), and the apostrophe
-// forms ' ’ ʼ ` (and ‘), the quotation marks " « » “ ” „ and the dashes
-// - – —. Other characters are folded by Unicode's case folding and kept as
-// a five-byte escape.
+// The archive's stored form of a text: one byte a letter for Latin and
+// Cyrillic, so that a million orders' texts fit in memory, with upper and
+// lower case folded away. Marks that look alike keep bytes of their own
+// (Latin i and Cyrillic і, the apostrophes ' ` ‘ ’ ʼ, the quotation marks
+// " « » “ ” „, the dashes - – —, the blanks), so that the sort can tell
+// them apart; the search takes each for the one an accountant types.
+// Other characters are folded by Unicode's case folding and kept as a
+// five-byte escape.
 namespace SearchFold {
+
+// Where an escape begins; it is followed by four bytes 0x40 to 0x7F.
+constexpr char Escape = '\x01';
 
 // Between two columns of one order; never inside a folded text.
 constexpr char ColumnSeparator = '\x1f';
 
-// Appends the folded form of UTF-8 bytes (invalid bytes fold as U+FFFD).
+// Appends the stored form of UTF-8 bytes (invalid bytes fold as U+FFFD).
 void appendFolded(const char *utf8, int size, std::string *out);
+// A search text in the typed form: stored, then every look-alike mark
+// taken for the one typed (і as i, ’ as ', « as ", – as -, any blank as
+// a space).
 QByteArray folded(const QString &text);
 
-// The folded words of a search text, split at blanks.
+// The character a stored byte stands for, in lower case (Latin i for i,
+// a space for a blank); 0 for an escape, the column separator and the
+// bytes never stored.
+char32_t storedCharacter(unsigned char byte);
+
+// The words of a search text in the typed form, split at blanks.
 QList<QByteArray> words(const QString &text);
 
-// Whether word occurs in the folded text [begin, end) starting on a
-// character, not inside an escape.
+// Whether a word in the typed form occurs in the stored text [begin, end),
+// starting on a character, not inside an escape.
 bool contains(const char *begin, const char *end, const QByteArray &word);
 
 } // namespace SearchFold

@@ -187,7 +187,7 @@ private slots:
                                                                "Прима", "прим'єр" };
         QTest::newRow("Latin, digits, empty, quotes, dashes")
                 << QStringList { "Kyiv Print", "10 років", "9 днів", "ТОВ Альфа", "abc", "ABC", "", "Ѕ", "ТОВ Альфа 2",
-                                 "ТОВ \"Бета\"", "ТОВ «Бета»", "ТОВ Бета", "ТОВ-Бета", "ТОВ — Бета", "ТОВ Бета" };
+                                 "ТОВ \"Бета\"", "ТОВ «Бета»", "ТОВ Бета", "ТОВ-Бета", "ТОВ — Бета", "ТОВ Бета", "Café" };
     }
     void textSortAsCollator()
     {
@@ -201,6 +201,41 @@ private slots:
         QVERIFY(p->archive([&](frmArc *d) {
             clickHeader(d, 2);
             QCOMPARE(column(d, 2), names);
+        }));
+    }
+
+    // Three thousand short texts of letters in either case, look-alike
+    // marks and blanks: ordered as the collator orders them, equal ones as
+    // saved, with few texts that differ only in case or marks and with
+    // mostly such.
+    void textSortOfManyAsCollator_data()
+    {
+        QTest::addColumn<QString>("characters");
+        QTest::newRow("few ties") << QStringLiteral("аАбБгГґҐеЕєЄёиИіІїЇйЙьЬюЮяЯ aAiIzZ09'’ʼ`‘\"«»“”„-–—\u00a0\t.,№ѕЅ");
+        QTest::newRow("mostly ties") << QStringLiteral("аАіIi'’ ");
+    }
+    void textSortOfManyAsCollator()
+    {
+        QFETCH(QString, characters);
+        QRandomGenerator random(14);
+        QStringList names, values;
+        for (int i = 0; i < 3000; ++i) {
+            QString name;
+            for (int n = characters.size() > 10 ? random.bounded(2, 12) : random.bounded(5); n > 0; --n)
+                name += characters[random.bounded(characters.size())];
+            names << name;
+            values << QStringLiteral("(%1, '%2')").arg(i).arg(QString(name).replace("'", "''"));
+        }
+        QVERIFY(p->sql("insert into arc (id, oderz) values " + values.join(',')));
+        QStringList ids;
+        for (int i = 0; i < names.size(); ++i)
+            ids << QString::number(i);
+        const QCollator collator(QLocale(QLocale::Ukrainian, QLocale::Ukraine));
+        std::stable_sort(ids.begin(), ids.end(),
+                         [&](const QString &a, const QString &b) { return collator(names[a.toInt()], names[b.toInt()]); });
+        QVERIFY(p->archive([&](frmArc *d) {
+            clickHeader(d, 2);
+            QCOMPARE(column(d), ids);
         }));
     }
 
