@@ -110,6 +110,7 @@ private slots:
         QTest::newRow("ASCII apostrophe") << "прим'єр" << "" << primer;
         QTest::newRow("ʼ") << "примʼєр" << "" << primer;
         QTest::newRow("`") << "прим`єр" << "" << primer;
+        QTest::newRow("an apostrophe alone") << "’" << "" << primer;
         QTest::newRow("« » for \"") << "«сяйво-прим’єр»" << "" << QStringList { "1" };
         QTest::newRow("Latin word") << "IVANENKO" << "" << QStringList { "9" };
         QTest::newRow("Latin i for Cyrillic і") << "iваненко" << "" << QStringList { "2" };
