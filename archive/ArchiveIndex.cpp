@@ -11,7 +11,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <string_view>
 
 namespace {
 
@@ -141,18 +140,27 @@ bool ArchiveIndex::load(Database &db)
         m_sizes.reserve(size_t(count));
         m_dates.reserve(size_t(count));
     }
-    std::string folded;
+    std::string folded, capitals;
     ArchiveQuery query(db);
     const bool ok = query.scanAll([&](const ArchiveQuery::RawRow &row) {
         folded.clear();
+        capitals.clear();
         for (int c = 0; c < ArchiveQuery::ColumnCount; ++c) {
-            if (c > 0)
+            if (c > 0) {
                 folded.push_back(SearchFold::ColumnSeparator);
-            SearchFold::appendFolded(row.text[c], row.size[c], &folded);
+                capitals.push_back('\0');
+            }
+            SearchFold::appendFolded(row.text[c], row.size[c], &folded, &capitals);
         }
+        // The capitals follow the text, a bit a byte.
+        const size_t textSize = folded.size();
+        folded.resize(textSize + (textSize + 7) / 8, '\0');
+        for (size_t i = 0; i < textSize; ++i)
+            if (capitals[i])
+                folded[textSize + i / 8] = char(folded[textSize + i / 8] | (1 << (i % 8)));
         m_rowids.push_back(row.rowid);
         m_texts.push_back(store(folded));
-        m_sizes.push_back(quint32(std::min<size_t>(folded.size(), std::numeric_limits<quint32>::max())));
+        m_sizes.push_back(quint32(std::min<size_t>(textSize, std::numeric_limits<quint32>::max())));
         m_kopecks.push_back(parseKopecks(row.text[ArchiveQuery::Suma], row.size[ArchiveQuery::Suma]));
         m_dates.push_back(parseDate(row.text[ArchiveQuery::Datazap], row.size[ArchiveQuery::Datazap]));
     });
@@ -419,54 +427,34 @@ bool ArchiveIndex::textRanks(Database &db, Column column)
     return true;
 }
 
+std::string ArchiveIndex::original(quint32 row, Column column) const
+{
+    const char *begin = nullptr, *end = nullptr;
+    segment(row, column, &begin, &end);
+    const auto *capitals = reinterpret_cast<const unsigned char *>(m_texts[row] + m_sizes[row]);
+    std::string text;
+    SearchFold::appendOriginal(reinterpret_cast<const unsigned char *>(begin), size_t(end - begin), capitals,
+                               size_t(begin - m_texts[row]), &text);
+    return text;
+}
+
 bool ArchiveIndex::settleTies(Database &db, Column column, std::vector<quint32> &rows, std::vector<bool> *starts,
-                              const std::vector<std::pair<quint32, quint32>> &ties)
+                              const std::vector<std::pair<quint32, quint32>> &ties) const
 {
     // Lines that weigh the same at the first level may still differ in
-    // case or accents: their texts are read again, those of a few lines by
-    // rowid, else the whole column once to see which lines' texts differ.
-    size_t tied = 0;
-    for (const auto &[from, to] : ties)
-        tied += to - from;
-    if (tied == 0)
-        return true;
-    std::vector<quint64> hashes;
-    if (tied > size() / 8) {
-        constexpr quint32 NotTied = std::numeric_limits<quint32>::max();
-        std::vector<quint32> slot(size(), NotTied);
-        for (const auto &[from, to] : ties)
-            for (quint32 i = from; i < to; ++i)
-                slot[rows[i]] = i;
-        hashes.assign(rows.size(), 0);
-        quint32 next = 0;
-        ArchiveQuery query(db);
-        const bool ok = query.scanColumn(column, [&](qint64 rowid, const char *text, int size) {
-            while (next < this->size() && m_rowids[next] < rowid)
-                ++next;
-            if (next < this->size() && m_rowids[next] == rowid && slot[next] != NotTied)
-                hashes[slot[next]] = std::hash<std::string_view>()(std::string_view(text, size_t(size)));
-        });
-        if (!ok)
-            return false;
-    }
-
+    // case or accents: ICU orders their texts, made again from the stored
+    // form and the capitals, unless they are all one text.
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
     if (U_FAILURE(status))
         return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
-    ArchiveQuery query(db);
+    std::vector<std::string> texts;
     for (const auto &[from, to] : ties) {
-        if (!hashes.empty() && std::all_of(hashes.begin() + from, hashes.begin() + to,
-                                           [&](quint64 h) { return h == hashes[from]; }))
-            continue;
-        std::vector<qint64> rowids;
+        texts.clear();
         for (quint32 i = from; i < to; ++i)
-            rowids.push_back(m_rowids[rows[i]]);
-        std::vector<std::string> texts(rowids.size()); // a line gone is an empty text
-        if (!query.readColumn(column, rowids, [&](size_t at, const char *text, int size) {
-                texts[at].assign(text, size_t(size));
-            }))
-            return false;
+            texts.push_back(original(rows[i], column));
+        if (std::all_of(texts.begin(), texts.end(), [&](const std::string &t) { return t == texts.front(); }))
+            continue;
         std::vector<quint32> order(texts.size());
         for (quint32 i = 0; i < order.size(); ++i)
             order[i] = i;

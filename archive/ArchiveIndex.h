@@ -14,10 +14,11 @@ class CollationTable;
 class Database;
 
 // What the archive window knows of every order without holding its texts:
-// the rowid, the folded texts of the nine columns in one block (for the
-// search), the amount in kopecks and the date. About forty bytes an order
-// plus its folded texts, one byte a letter. The texts to show are fetched
-// by rowid when a line comes into view (ArcModel).
+// the rowid, the stored form of the nine columns in one block (for the
+// search and the sort; SearchFold) followed by a bit a byte for the
+// capitals, the amount in kopecks and the date. About forty bytes an order
+// plus its stored texts, one byte a letter and a bit. The texts to show
+// are fetched by rowid when a line comes into view (ArcModel).
 //
 // Rows are numbered 0 to size() - 1 in the order they were saved.
 class ArchiveIndex
@@ -73,10 +74,12 @@ private:
     // the table cannot weigh.
     bool firstLevelOrder(Column column, const CollationTable &table, std::vector<quint32> *rows,
                          std::vector<bool> *starts, std::vector<std::pair<quint32, quint32>> *ties) const;
-    // Orders each run of ties by the collation in full, on the texts in
-    // the database.
+    // Orders each run of ties by the collation in full.
     bool settleTies(Database &db, Column column, std::vector<quint32> &rows, std::vector<bool> *starts,
-                    const std::vector<std::pair<quint32, quint32>> &ties);
+                    const std::vector<std::pair<quint32, quint32>> &ties) const;
+    // A column's text as saved, made again from the stored form (which
+    // must hold no escape) and the capitals.
+    std::string original(quint32 row, Column column) const;
     // The same ranks from ICU's keys of the texts in the database.
     bool collatorRanks(Database &db, Column column);
 
@@ -88,8 +91,8 @@ private:
     std::vector<qint64> m_rowids;
     std::vector<std::unique_ptr<char[]>> m_blocks;
     size_t m_blockUsed = BlockSize;   // in the last block; full when there is none
-    std::vector<const char *> m_texts; // each row's folded columns
-    std::vector<quint32> m_sizes;
+    std::vector<const char *> m_texts; // each row's stored columns, then its capitals
+    std::vector<quint32> m_sizes;      // of the stored columns
     std::vector<qint64> m_kopecks;
     std::vector<qint32> m_dates;
     std::vector<bool> m_deleted;

@@ -146,12 +146,43 @@ bool typedAt(const char *begin, const char *p, const QByteArray &word)
 
 } // namespace
 
-void appendFolded(const char *utf8, int size, std::string *out)
+bool isCapital(char32_t cp)
+{
+    return (cp >= 'A' && cp <= 'Z') || (cp >= 0x0400 && cp <= 0x042F) || cp == 0x0490;
+}
+
+void appendFolded(const char *utf8, int size, std::string *out, std::string *capitals)
 {
     auto *p = reinterpret_cast<const unsigned char *>(utf8);
     const unsigned char *end = p + size;
-    while (p < end)
-        appendCodePoint(nextCodePoint(p, end), out);
+    while (p < end) {
+        const char32_t cp = nextCodePoint(p, end);
+        const size_t before = out->size();
+        appendCodePoint(cp, out);
+        if (capitals)
+            capitals->append(out->size() - before, isCapital(cp) ? '\1' : '\0');
+    }
+}
+
+void appendOriginal(const unsigned char *stored, size_t size, const unsigned char *capitals, size_t firstBit,
+                    std::string *utf8)
+{
+    for (size_t i = 0; i < size; ++i) {
+        char32_t cp = storedCharacter(stored[i]);
+        const size_t bit = firstBit + i;
+        if ((capitals[bit / 8] >> (bit % 8)) & 1)
+            cp = char32_t(QChar::toUpper(cp));
+        if (cp < 0x80) {
+            utf8->push_back(char(cp));
+        } else if (cp < 0x800) {
+            utf8->push_back(char(0xC0 | (cp >> 6)));
+            utf8->push_back(char(0x80 | (cp & 0x3F)));
+        } else {
+            utf8->push_back(char(0xE0 | (cp >> 12)));
+            utf8->push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+            utf8->push_back(char(0x80 | (cp & 0x3F)));
+        }
+    }
 }
 
 QByteArray folded(const QString &text)

@@ -21,8 +21,16 @@ constexpr char Escape = '\x01';
 // Between two columns of one order; never inside a folded text.
 constexpr char ColumnSeparator = '\x1f';
 
-// Appends the stored form of UTF-8 bytes (invalid bytes fold as U+FFFD).
-void appendFolded(const char *utf8, int size, std::string *out);
+// Appends the stored form of UTF-8 bytes (invalid bytes fold as U+FFFD),
+// and to capitals, when given, a byte 1 for each stored byte of a capital
+// letter, else 0.
+void appendFolded(const char *utf8, int size, std::string *out, std::string *capitals = nullptr);
+// Appends the UTF-8 text that a stored text without escapes was made
+// from, given which of its bytes were capitals (a bit each, the lowest bit
+// of a byte first, from firstBit on): the stored form and the capitals
+// lose nothing else.
+void appendOriginal(const unsigned char *stored, size_t size, const unsigned char *capitals, size_t firstBit,
+                    std::string *utf8);
 // A search text in the typed form: stored, then every look-alike mark
 // taken for the one typed (і as i, ’ as ', « as ", – as -, any blank as
 // a space).

@@ -184,6 +184,8 @@ private slots:
         QTest::addColumn<QStringList>("names"); // saved in this order
         QTest::newRow("Ukrainian alphabet") << QStringList { "Ярема", "ґанок", "Гнат", "Євген", "Іван", "Жанна",
                                                              "їжак", "Ерік", "ингул", "Юрій", "йод", "Щука", "Ь" };
+        const QString longName = QStringLiteral("ТОВ \"Товариство з обмеженою відповідальністю для перевірки сортування ");
+        QTest::newRow("long texts that differ at their ends") << QStringList { longName + "Б\"", longName + "а\"" };
         QTest::newRow("case and apostrophes") << QStringList { "прим'єр", "Примʼєр", "ПРИМ’ЄР", "прим`єр", "примєр",
                                                                "Прима", "прим'єр" };
         QTest::newRow("Latin, digits, empty, quotes, dashes")
