@@ -140,24 +140,22 @@ bool ArchiveIndex::load(Database &db)
         m_sizes.reserve(size_t(count));
         m_dates.reserve(size_t(count));
     }
-    std::string folded, capitals;
+    std::string folded;
+    std::vector<quint32> capitals;
     ArchiveQuery query(db);
     const bool ok = query.scanAll([&](const ArchiveQuery::RawRow &row) {
         folded.clear();
         capitals.clear();
         for (int c = 0; c < ArchiveQuery::ColumnCount; ++c) {
-            if (c > 0) {
+            if (c > 0)
                 folded.push_back(SearchFold::ColumnSeparator);
-                capitals.push_back('\0');
-            }
             SearchFold::appendFolded(row.text[c], row.size[c], &folded, &capitals);
         }
         // The capitals follow the text, a bit a byte.
         const size_t textSize = folded.size();
         folded.resize(textSize + (textSize + 7) / 8, '\0');
-        for (size_t i = 0; i < textSize; ++i)
-            if (capitals[i])
-                folded[textSize + i / 8] = char(folded[textSize + i / 8] | (1 << (i % 8)));
+        for (quint32 at : capitals)
+            folded[textSize + at / 8] = char(folded[textSize + at / 8] | (1 << (at % 8)));
         m_rowids.push_back(row.rowid);
         m_texts.push_back(store(folded));
         m_sizes.push_back(quint32(std::min<size_t>(textSize, std::numeric_limits<quint32>::max())));
@@ -438,6 +436,25 @@ std::string ArchiveIndex::original(quint32 row, Column column) const
     return text;
 }
 
+bool ArchiveIndex::sameOriginal(quint32 a, quint32 b, Column column) const
+{
+    const char *beginA = nullptr, *endA = nullptr, *beginB = nullptr, *endB = nullptr;
+    segment(a, column, &beginA, &endA);
+    segment(b, column, &beginB, &endB);
+    const size_t size = size_t(endA - beginA);
+    if (size != size_t(endB - beginB) || std::memcmp(beginA, beginB, size) != 0)
+        return false;
+    const auto *capitalsA = reinterpret_cast<const unsigned char *>(m_texts[a] + m_sizes[a]);
+    const auto *capitalsB = reinterpret_cast<const unsigned char *>(m_texts[b] + m_sizes[b]);
+    const size_t firstA = size_t(beginA - m_texts[a]), firstB = size_t(beginB - m_texts[b]);
+    for (size_t i = 0; i < size; ++i) {
+        const size_t bitA = firstA + i, bitB = firstB + i;
+        if (((capitalsA[bitA / 8] >> (bitA % 8)) & 1) != ((capitalsB[bitB / 8] >> (bitB % 8)) & 1))
+            return false;
+    }
+    return true;
+}
+
 bool ArchiveIndex::settleTies(Database &db, Column column, std::vector<quint32> &rows, std::vector<bool> *starts,
                               const std::vector<std::pair<quint32, quint32>> &ties) const
 {
@@ -450,11 +467,12 @@ bool ArchiveIndex::settleTies(Database &db, Column column, std::vector<quint32> 
         return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
     std::vector<std::string> texts;
     for (const auto &[from, to] : ties) {
+        if (std::all_of(rows.begin() + from + 1, rows.begin() + to,
+                        [&](quint32 row) { return sameOriginal(row, rows[from], column); }))
+            continue;
         texts.clear();
         for (quint32 i = from; i < to; ++i)
             texts.push_back(original(rows[i], column));
-        if (std::all_of(texts.begin(), texts.end(), [&](const std::string &t) { return t == texts.front(); }))
-            continue;
         std::vector<quint32> order(texts.size());
         for (quint32 i = 0; i < order.size(); ++i)
             order[i] = i;

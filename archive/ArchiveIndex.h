@@ -80,6 +80,7 @@ private:
     // A column's text as saved, made again from the stored form (which
     // must hold no escape) and the capitals.
     std::string original(quint32 row, Column column) const;
+    bool sameOriginal(quint32 a, quint32 b, Column column) const;
     // The same ranks from ICU's keys of the texts in the database.
     bool collatorRanks(Database &db, Column column);
 

@@ -151,16 +151,15 @@ bool isCapital(char32_t cp)
     return (cp >= 'A' && cp <= 'Z') || (cp >= 0x0400 && cp <= 0x042F) || cp == 0x0490;
 }
 
-void appendFolded(const char *utf8, int size, std::string *out, std::string *capitals)
+void appendFolded(const char *utf8, int size, std::string *out, std::vector<quint32> *capitals)
 {
     auto *p = reinterpret_cast<const unsigned char *>(utf8);
     const unsigned char *end = p + size;
     while (p < end) {
         const char32_t cp = nextCodePoint(p, end);
-        const size_t before = out->size();
+        if (capitals && isCapital(cp))
+            capitals->push_back(quint32(out->size()));
         appendCodePoint(cp, out);
-        if (capitals)
-            capitals->append(out->size() - before, isCapital(cp) ? '\1' : '\0');
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <string>
+#include <vector>
 
 // The archive's stored form of a text: one byte a letter for Latin and
 // Cyrillic, so that a million orders' texts fit in memory, with upper and
@@ -22,9 +23,9 @@ constexpr char Escape = '\x01';
 constexpr char ColumnSeparator = '\x1f';
 
 // Appends the stored form of UTF-8 bytes (invalid bytes fold as U+FFFD),
-// and to capitals, when given, a byte 1 for each stored byte of a capital
-// letter, else 0.
-void appendFolded(const char *utf8, int size, std::string *out, std::string *capitals = nullptr);
+// and to capitals, when given, the place in out of each capital letter
+// (one byte each).
+void appendFolded(const char *utf8, int size, std::string *out, std::vector<quint32> *capitals = nullptr);
 // Appends the UTF-8 text that a stored text without escapes was made
 // from, given which of its bytes were capitals (a bit each, the lowest bit
 // of a byte first, from firstBit on): the stored form and the capitals
