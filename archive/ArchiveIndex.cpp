@@ -465,11 +465,24 @@ bool ArchiveIndex::settleTies(Database &db, Column column, std::vector<quint32> 
     std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
     if (U_FAILURE(status))
         return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
+    // Which runs hold texts that differ: each line against its run's first,
+    // in the saved order, so that the texts are read one after another.
+    constexpr quint32 NotTied = std::numeric_limits<quint32>::max();
+    std::vector<quint32> runOf(size(), NotTied);
+    for (quint32 t = 0; t < ties.size(); ++t)
+        for (quint32 i = ties[t].first + 1; i < ties[t].second; ++i)
+            runOf[rows[i]] = t;
+    std::vector<bool> differs(ties.size(), false);
+    for (quint32 row = 0; row < size(); ++row) {
+        const quint32 t = runOf[row];
+        if (t != NotTied && !differs[t] && !sameOriginal(row, rows[ties[t].first], column))
+            differs[t] = true;
+    }
     std::vector<std::string> texts;
-    for (const auto &[from, to] : ties) {
-        if (std::all_of(rows.begin() + from + 1, rows.begin() + to,
-                        [&](quint32 row) { return sameOriginal(row, rows[from], column); }))
+    for (quint32 t = 0; t < ties.size(); ++t) {
+        if (!differs[t])
             continue;
+        const auto [from, to] = ties[t];
         texts.clear();
         for (quint32 i = from; i < to; ++i)
             texts.push_back(original(rows[i], column));

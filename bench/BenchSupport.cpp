@@ -22,7 +22,7 @@ extern char **environ;
 
 namespace BenchSupport {
 
-bool fillArchive(const QString &path, int orders)
+bool fillArchive(const QString &path, int orders, int recipients)
 {
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -41,7 +41,7 @@ bool fillArchive(const QString &path, int orders)
         const QByteArray values[] = {
             QByteArray::number(id),
             QByteArray::number(id % 100000) + ",00",
-            QStringLiteral("ТОВ \"Одержувач %1\"").arg(id).toUtf8(),
+            QStringLiteral("ТОВ \"Одержувач %1\"").arg(recipients > 0 ? id % recipients : id).toUtf8(),
             QByteArray::number(30000000 + id),
             QStringLiteral("АТ \"Банк %1\"").arg(id % 50).toUtf8(),
             QByteArray::number(300000 + id % 1000),
@@ -61,11 +61,11 @@ bool fillArchive(const QString &path, int orders)
     return ok;
 }
 
-bool makeProgramFolder(const QString &folder, int orders)
+bool makeProgramFolder(const QString &folder, int orders, int recipients)
 {
     const QString path = QDir(folder).filePath(QStringLiteral("vexa.mdb"));
     QString error;
-    if (!DeliveredDatabase::create(path, &error) || (orders > 0 && !fillArchive(path, orders))) {
+    if (!DeliveredDatabase::create(path, &error) || (orders > 0 && !fillArchive(path, orders, recipients))) {
         std::fprintf(stderr, "cannot make the archive: %s\n", qPrintable(error));
         return false;
     }

@@ -13,12 +13,13 @@ namespace BenchSupport {
 constexpr int ArchiveOrders = 32767;
 
 // Adds `orders` archive rows numbered 1 to orders to the database file at
-// path through the SQLite C API, in one transaction.
-bool fillArchive(const QString &path, int orders = ArchiveOrders);
+// path through the SQLite C API, in one transaction; each to a recipient
+// of its own, or to `recipients` of them in turn.
+bool fillArchive(const QString &path, int orders = ArchiveOrders, int recipients = 0);
 
 // Puts a freshly delivered vexa.mdb with `orders` archive rows into the
 // program folder `folder`. On failure says why on stderr and returns false.
-bool makeProgramFolder(const QString &folder, int orders);
+bool makeProgramFolder(const QString &folder, int orders, int recipients = 0);
 
 double median(std::vector<double> values);
 // The spread of the values around their median, as a percentage of it:

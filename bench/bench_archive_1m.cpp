@@ -3,7 +3,8 @@
 // a plain SQLite read of every row; a search keystroke until the list is
 // drawn again; sorting by a column; and the peak memory of the process.
 // The first argument, when given, is the number of orders (for the
-// per-order memory: run once with 0).
+// per-order memory: run once with 0); the second, the number of
+// recipients they are paid to in turn (each order its own by default).
 
 #include "BenchProgram.h"
 #include "BenchSupport.h"
@@ -157,10 +158,11 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     SheetFonts::registerFonts();
     const int orders = argc > 1 ? QString::fromLatin1(argv[1]).toInt() : 1000000;
+    const int recipients = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 0;
 
     QTemporaryDir folder;
     const QString path = QDir(folder.path()).filePath(QStringLiteral("vexa.mdb"));
-    if (!folder.isValid() || !BenchSupport::makeProgramFolder(folder.path(), orders))
+    if (!folder.isValid() || !BenchSupport::makeProgramFolder(folder.path(), orders, recipients))
         return 1;
     MDIForm1 main(folder.path());
     if (!BenchProgram::showMainWindow(main))
