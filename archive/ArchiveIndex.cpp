@@ -16,7 +16,7 @@ namespace {
 
 constexpr qint64 Last = std::numeric_limits<qint64>::max();
 // Collation keys are cut after this many bytes: texts that agree that far
-// keep their saved order.
+// are compared whole.
 constexpr int CollationKeyBytes = 48;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -271,12 +271,35 @@ bool ArchiveIndex::collatorRanks(Database &db, Column column)
         const int c = compareKeys(a, b);
         return c != 0 ? c < 0 : a.row < b.row;
     });
+    std::vector<quint32> sorted(rows);
+    std::vector<bool> starts(rows);
+    for (quint32 i = 0; i < rows; ++i) {
+        sorted[i] = keys[i].row;
+        starts[i] = i == 0 || compareKeys(keys[i], keys[i - 1]) != 0;
+    }
+    // Keys cut short tell only that the texts begin alike: such lines are
+    // ordered on their whole texts, read once more by rowid.
+    std::vector<std::string> texts;
+    for (quint32 i = 0, j = 0; i < rows; i = j) {
+        for (j = i + 1; j < rows && !starts[j];)
+            ++j;
+        if (j - i < 2 || keys[i].size < quint32(CollationKeyBytes))
+            continue;
+        std::vector<qint64> rowids;
+        for (quint32 k = i; k < j; ++k)
+            rowids.push_back(m_rowids[sorted[k]]);
+        texts.assign(rowids.size(), std::string()); // a line gone is an empty text
+        if (!query.readColumn(column, rowids, [&](size_t at, const char *text, int size) {
+                texts[at].assign(text, size_t(size));
+            }))
+            return false;
+        orderRunByTexts(collator.get(), texts, i, &sorted, &starts);
+    }
     ranks.assign(rows, 0);
     quint32 rank = 0;
     for (quint32 i = 0; i < rows; ++i) {
-        if (i > 0 && compareKeys(keys[i], keys[i - 1]) != 0)
-            ++rank;
-        ranks[keys[i].row] = rank;
+        rank += i > 0 && starts[i];
+        ranks[sorted[i]] = rank;
     }
     return true;
 }
@@ -345,6 +368,26 @@ bool fillChunk(const CollationTable &table, const unsigned char *text, quint32 s
 }
 
 } // namespace
+
+void ArchiveIndex::orderRunByTexts(const UCollator *collator, const std::vector<std::string> &texts, quint32 from,
+                                   std::vector<quint32> *rows, std::vector<bool> *starts)
+{
+    std::vector<quint32> order(texts.size());
+    for (quint32 i = 0; i < order.size(); ++i)
+        order[i] = i;
+    auto compare = [&](quint32 a, quint32 b) {
+        UErrorCode status = U_ZERO_ERROR;
+        return ucol_strcollUTF8(collator, texts[a].data(), int32_t(texts[a].size()), texts[b].data(),
+                                int32_t(texts[b].size()), &status);
+    };
+    std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) { return compare(a, b) < 0; });
+    const std::vector<quint32> before(rows->begin() + from, rows->begin() + from + quint32(texts.size()));
+    for (quint32 i = 0; i < order.size(); ++i) {
+        (*rows)[from + i] = before[order[i]];
+        if (i > 0)
+            (*starts)[from + i] = compare(order[i - 1], order[i]) != 0;
+    }
+}
 
 bool ArchiveIndex::firstLevelOrder(Column column, const CollationTable &table, std::vector<quint32> *rows,
                                    std::vector<bool> *startsValue, std::vector<std::pair<quint32, quint32>> *ties) const
@@ -486,21 +529,7 @@ bool ArchiveIndex::settleTies(Database &db, Column column, std::vector<quint32> 
         texts.clear();
         for (quint32 i = from; i < to; ++i)
             texts.push_back(original(rows[i], column));
-        std::vector<quint32> order(texts.size());
-        for (quint32 i = 0; i < order.size(); ++i)
-            order[i] = i;
-        auto compare = [&](quint32 a, quint32 b) {
-            UErrorCode compareStatus = U_ZERO_ERROR;
-            return ucol_strcollUTF8(collator.get(), texts[a].data(), int32_t(texts[a].size()), texts[b].data(),
-                                    int32_t(texts[b].size()), &compareStatus);
-        };
-        std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) { return compare(a, b) < 0; });
-        const std::vector<quint32> before(rows.begin() + from, rows.begin() + to);
-        for (quint32 i = 0; i < order.size(); ++i) {
-            rows[from + i] = before[order[i]];
-            if (i > 0)
-                (*starts)[from + i] = compare(order[i - 1], order[i]) != 0;
-        }
+        orderRunByTexts(collator.get(), texts, from, &rows, starts);
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+struct UCollator;
 class CollationTable;
 class Database;
 
@@ -56,7 +57,9 @@ public:
     // Every row, sorted by a column: numbers by value, dates as dates and
     // texts in Ukrainian collation; what is not a number or a date comes
     // last either way, and equal values keep the saved order. Text columns
-    // are read once more from the database (then kept as ranks).
+    // are ordered from the stored texts, or read once more from the
+    // database when they hold a character the collation table cannot weigh
+    // (then kept as ranks).
     bool sortOrder(Database &db, Column column, bool descending, std::vector<quint32> *order);
 
     // Parsers, shared with the tests' own checks.
@@ -83,6 +86,10 @@ private:
     bool sameOriginal(quint32 a, quint32 b, Column column) const;
     // The same ranks from ICU's keys of the texts in the database.
     bool collatorRanks(Database &db, Column column);
+    // Orders the run of rows from `from` on, whose texts are given, by ICU;
+    // marks where a new value starts.
+    static void orderRunByTexts(const UCollator *collator, const std::vector<std::string> &texts, quint32 from,
+                                std::vector<quint32> *rows, std::vector<bool> *starts);
 
     // Every row's folded columns, in blocks that never move, so that the
     // texts are not copied as they grow (a copy would double the peak).

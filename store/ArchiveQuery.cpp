@@ -52,6 +52,29 @@ bool ArchiveQuery::scanColumn(Column column, const std::function<void(qint64, co
     return s.done() || m_db.engineFailure(QString());
 }
 
+bool ArchiveQuery::readColumn(Column column, const std::vector<qint64> &rowids,
+                              const std::function<void(size_t, const char *, int)> &visit)
+{
+    if (!m_db.isOpen() || column < 0 || column >= ColumnCount)
+        return m_db.engineFailure(QString());
+    const QByteArray sql = QByteArray("select ") + ColumnNames[column] + " from arc where rowid = ?";
+    Statement s(m_db.handle(), sql.constData());
+    if (!s.prepared())
+        return m_db.engineFailure(QString());
+    for (size_t i = 0; i < rowids.size(); ++i) {
+        s.reset();
+        s.bindInt(1, rowids[i]);
+        if (s.row()) {
+            int size = 0;
+            const char *text = bytesOf(s.get(), 0, &size);
+            visit(i, text, size);
+        } else if (!s.done()) {
+            return m_db.engineFailure(QString());
+        }
+    }
+    return true;
+}
+
 bool ArchiveQuery::readRows(const QVector<qint64> &rowids, int maxChars, QVector<StoredOrder> *rows)
 {
     rows->clear();

@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include <functional>
+#include <vector>
 
 class Database;
 
@@ -33,6 +34,10 @@ public:
     bool scanAll(const std::function<void(const RawRow &)> &visit);
     // Visits one column of every order, in rowid order.
     bool scanColumn(Column column, const std::function<void(qint64 rowid, const char *text, int size)> &visit);
+    // One column of the given rows, visited with each row's place in
+    // rowids; rows that are gone are left out.
+    bool readColumn(Column column, const std::vector<qint64> &rowids,
+                    const std::function<void(size_t at, const char *text, int size)> &visit);
     // The orders stored in the given rows, in that order, each text cut to
     // its first maxChars characters (whole when maxChars is 0); rows that
     // are gone are left out.

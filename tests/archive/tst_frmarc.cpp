@@ -186,6 +186,8 @@ private slots:
                                                              "їжак", "Ерік", "ингул", "Юрій", "йод", "Щука", "Ь" };
         const QString longName = QStringLiteral("ТОВ \"Товариство з обмеженою відповідальністю для перевірки сортування ");
         QTest::newRow("long texts that differ at their ends") << QStringList { longName + "Б\"", longName + "а\"" };
+        QTest::newRow("the same, with a character the table lacks")
+                << QStringList { longName + "Б\" café", longName + "а\" café", "Café" };
         QTest::newRow("case and apostrophes") << QStringList { "прим'єр", "Примʼєр", "ПРИМ’ЄР", "прим`єр", "примєр",
                                                                "Прима", "прим'єр" };
         QTest::newRow("Latin, digits, empty, quotes, dashes")
