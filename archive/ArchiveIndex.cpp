@@ -390,24 +390,32 @@ void ArchiveIndex::orderRunByTexts(const UCollator *collator, const std::vector<
 }
 
 bool ArchiveIndex::firstLevelOrder(Column column, const CollationTable &table, std::vector<quint32> *rows,
-                                   std::vector<bool> *startsValue, std::vector<std::pair<quint32, quint32>> *ties) const
+                                   std::vector<bool> *startsValue, std::vector<std::pair<quint32, quint32>> *ties,
+                                   std::vector<quint32> *inexact) const
 {
-    const quint32 count = size();
-    std::vector<WeightChunk> chunks(count);
+    std::vector<WeightChunk> chunks;
+    chunks.reserve(size());
     auto columnOf = [&](quint32 row, quint32 *textSize) {
         const char *begin = nullptr, *end = nullptr;
         segment(row, column, &begin, &end);
         *textSize = quint32(end - begin);
         return reinterpret_cast<const unsigned char *>(begin);
     };
-    for (quint32 r = 0; r < count; ++r) {
+    // A few texts with characters outside the table are ordered apart;
+    // with many (or most), ICU's keys of all are quicker.
+    constexpr size_t InexactAtMost = 10000;
+    for (quint32 r = 0; r < size(); ++r) {
         quint32 textSize = 0;
         const unsigned char *text = columnOf(r, &textSize);
-        chunks[r].row = r;
-        chunks[r].pos = 0;
-        if (!fillChunk(table, text, textSize, &chunks[r], true))
+        WeightChunk chunk { { 0, 0, 0 }, r, 0 };
+        if (fillChunk(table, text, textSize, &chunk, true))
+            chunks.push_back(chunk);
+        else if (inexact->push_back(r), inexact->size() > InexactAtMost)
             return false;
     }
+    if (inexact->size() * 2 > size())
+        return false;
+    const quint32 count = quint32(chunks.size());
     std::sort(chunks.begin(), chunks.end(), chunkBefore);
 
     // Lines with equal chunks that go on are sorted again by their next
@@ -455,9 +463,10 @@ bool ArchiveIndex::textRanks(Database &db, Column column)
     std::vector<quint32> rows;
     std::vector<bool> starts;
     std::vector<std::pair<quint32, quint32>> ties;
-    if (!table || !firstLevelOrder(column, *table, &rows, &starts, &ties))
+    std::vector<quint32> inexact;
+    if (!table || !firstLevelOrder(column, *table, &rows, &starts, &ties, &inexact))
         return collatorRanks(db, column);
-    if (!settleTies(db, column, rows, &starts, ties))
+    if (!settleTies(db, column, rows, &starts, ties) || !mergeInexact(db, column, inexact, &rows, &starts))
         return false;
     ranks.assign(rows.size(), 0);
     quint32 rank = 0;
@@ -477,6 +486,77 @@ std::string ArchiveIndex::original(quint32 row, Column column) const
     SearchFold::appendOriginal(reinterpret_cast<const unsigned char *>(begin), size_t(end - begin), capitals,
                                size_t(begin - m_texts[row]), &text);
     return text;
+}
+
+bool ArchiveIndex::mergeInexact(Database &db, Column column, const std::vector<quint32> &inexact,
+                                std::vector<quint32> *rows, std::vector<bool> *starts) const
+{
+    if (inexact.empty())
+        return true;
+    // Their texts from the database, ordered by ICU among themselves...
+    std::vector<qint64> rowids;
+    for (quint32 row : inexact)
+        rowids.push_back(m_rowids[row]);
+    std::vector<std::string> texts(inexact.size()); // a line gone is an empty text
+    ArchiveQuery query(db);
+    if (!query.readColumn(column, rowids, [&](size_t at, const char *text, int size) {
+            texts[at].assign(text, size_t(size));
+        }))
+        return false;
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
+    if (U_FAILURE(status))
+        return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
+    std::vector<quint32> order(inexact.size());
+    std::vector<bool> orderStarts(inexact.size());
+    for (quint32 i = 0; i < order.size(); ++i)
+        order[i] = i;
+    orderRunByTexts(collator.get(), texts, 0, &order, &orderStarts);
+
+    // ...then each put before the first line that does not come before it
+    // (lines of equal value take their saved order from the ranks).
+    auto compare = [&](const std::string &a, const std::string &b) {
+        UErrorCode compareStatus = U_ZERO_ERROR;
+        return ucol_strcollUTF8(collator.get(), a.data(), int32_t(a.size()), b.data(), int32_t(b.size()),
+                                &compareStatus);
+    };
+    const quint32 count = quint32(rows->size());
+    std::vector<quint32> merged;
+    std::vector<bool> mergedStarts;
+    merged.reserve(count + inexact.size());
+    mergedStarts.reserve(count + inexact.size());
+    const std::string *lastInexact = nullptr; // the text of the line put last, when it was one of these
+    auto putExact = [&](quint32 p) {
+        merged.push_back((*rows)[p]);
+        mergedStarts.push_back(merged.size() == 1 || (lastInexact ? compare(*lastInexact, original((*rows)[p], column)) != 0
+                                                                   : bool((*starts)[p])));
+        lastInexact = nullptr;
+    };
+    quint32 next = 0;
+    for (quint32 i = 0; i < order.size(); ++i) {
+        const std::string &text = texts[order[i]];
+        quint32 low = next, high = count;
+        while (low < high) {
+            const quint32 mid = low + (high - low) / 2;
+            const int c = compare(original((*rows)[mid], column), text);
+            if (c >= 0)
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        for (; next < low; ++next)
+            putExact(next);
+        const bool first = merged.empty();
+        merged.push_back(inexact[order[i]]);
+        mergedStarts.push_back(first || (lastInexact ? bool(orderStarts[i])
+                                                     : compare(original(merged[merged.size() - 2], column), text) != 0));
+        lastInexact = &text;
+    }
+    for (; next < count; ++next)
+        putExact(next);
+    rows->swap(merged);
+    starts->swap(mergedStarts);
+    return true;
 }
 
 bool ArchiveIndex::sameOriginal(quint32 a, quint32 b, Column column) const

@@ -71,12 +71,18 @@ private:
     void segment(quint32 row, int column, const char **begin, const char **end) const;
     bool numericKey(quint32 row, Column column, qint64 *key) const;
     bool textRanks(Database &db, Column column);
-    // Every row in the order of the collation's first level, read from the
+    // The rows in the order of the collation's first level, read from the
     // stored texts; where a row begins a new value (starts), and the runs
-    // of rows of equal value (ties). False when a text holds a character
-    // the table cannot weigh.
+    // of rows of equal value (ties). Rows whose texts hold a character the
+    // table cannot weigh are left out, in inexact; false when they are
+    // too many.
     bool firstLevelOrder(Column column, const CollationTable &table, std::vector<quint32> *rows,
-                         std::vector<bool> *starts, std::vector<std::pair<quint32, quint32>> *ties) const;
+                         std::vector<bool> *starts, std::vector<std::pair<quint32, quint32>> *ties,
+                         std::vector<quint32> *inexact) const;
+    // Puts the rows left out, ordered by ICU on their texts in the
+    // database, among the others.
+    bool mergeInexact(Database &db, Column column, const std::vector<quint32> &inexact, std::vector<quint32> *rows,
+                      std::vector<bool> *starts) const;
     // Orders each run of ties by the collation in full.
     bool settleTies(Database &db, Column column, std::vector<quint32> &rows, std::vector<bool> *starts,
                     const std::vector<std::pair<quint32, quint32>> &ties) const;

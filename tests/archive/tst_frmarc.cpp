@@ -210,14 +210,15 @@ private slots:
     }
 
     // Three thousand short texts of letters in either case, look-alike
-    // marks and blanks: ordered as the collator orders them, equal ones as
-    // saved, with few texts that differ only in case or marks and with
-    // mostly such.
+    // marks and blanks: ordered as the collator orders them, both ways,
+    // equal ones as saved; with few texts that differ only in case or
+    // marks, with mostly such, and with a character the table lacks.
     void textSortOfManyAsCollator_data()
     {
         QTest::addColumn<QString>("characters");
         QTest::newRow("few ties") << QStringLiteral("аАбБгГґҐеЕєЄёиИіІїЇйЙьЬюЮяЯ aAiIzZ09'’ʼ`‘\"«»“”„-–—\u00a0\t.,№ѕЅ");
         QTest::newRow("mostly ties") << QStringLiteral("аАіIi'’ ");
+        QTest::newRow("a character the table lacks") << QStringLiteral("аАi'’ \u200b");
     }
     void textSortOfManyAsCollator()
     {
@@ -226,21 +227,26 @@ private slots:
         QStringList names, values;
         for (int i = 0; i < 3000; ++i) {
             QString name;
-            for (int n = characters.size() > 10 ? random.bounded(2, 12) : random.bounded(5); n > 0; --n)
+            for (int n = characters.size() > 10 ? random.bounded(2, 12) : random.bounded(1, 5); n > 0; --n)
                 name += characters[random.bounded(characters.size())];
             names << name;
             values << QStringLiteral("(%1, '%2')").arg(i).arg(QString(name).replace("'", "''"));
         }
         QVERIFY(p->sql("insert into arc (id, oderz) values " + values.join(',')));
-        QStringList ids;
+        QStringList ids, down;
         for (int i = 0; i < names.size(); ++i)
             ids << QString::number(i);
+        down = ids;
         const QCollator collator(QLocale(QLocale::Ukrainian, QLocale::Ukraine));
         std::stable_sort(ids.begin(), ids.end(),
                          [&](const QString &a, const QString &b) { return collator(names[a.toInt()], names[b.toInt()]); });
+        std::stable_sort(down.begin(), down.end(),
+                         [&](const QString &a, const QString &b) { return collator(names[b.toInt()], names[a.toInt()]); });
         QVERIFY(p->archive([&](frmArc *d) {
             clickHeader(d, 2);
             QCOMPARE(column(d), ids);
+            clickHeader(d, 2); // reversed, equal texts still as saved
+            QCOMPARE(column(d), down);
         }));
     }
 
