@@ -335,6 +335,15 @@ bool chunkBefore(const WeightChunk &a, const WeightChunk &b)
     return a.row < b.row;
 }
 
+// Chunks come in the saved order; texts that share a long beginning (or
+// are one text) often leave them sorted already.
+template<typename It>
+void sortChunks(It begin, It end)
+{
+    if (!std::is_sorted(begin, end, chunkBefore))
+        std::sort(begin, end, chunkBefore);
+}
+
 // With wholeText, also whether every byte of the text is exact.
 bool fillChunk(const CollationTable &table, const unsigned char *text, quint32 size, WeightChunk *chunk,
                bool wholeText = false)
@@ -416,7 +425,7 @@ bool ArchiveIndex::firstLevelOrder(Column column, const CollationTable &table, s
     if (inexact->size() * 2 > size())
         return false;
     const quint32 count = quint32(chunks.size());
-    std::sort(chunks.begin(), chunks.end(), chunkBefore);
+    sortChunks(chunks.begin(), chunks.end());
 
     // Lines with equal chunks that go on are sorted again by their next
     // chunks; those that ended together weigh the same at this level.
@@ -440,7 +449,7 @@ bool ArchiveIndex::firstLevelOrder(Column column, const CollationTable &table, s
                     const unsigned char *text = columnOf(chunks[k].row, &textSize);
                     fillChunk(table, text, textSize, &chunks[k]); // every byte exact, seen above
                 }
-                std::sort(chunks.begin() + i, chunks.begin() + j, chunkBefore);
+                sortChunks(chunks.begin() + i, chunks.begin() + j);
                 pending.push_back({ i, j });
             }
             i = j;
