@@ -21,6 +21,22 @@ constexpr int CollationKeyBytes = 48;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+using Collator = std::unique_ptr<UCollator, decltype(&ucol_close)>;
+// Null when ICU has no Ukrainian collation (noCollator says so).
+Collator ukrainianCollator()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    Collator collator(ucol_open("uk_UA", &status), &ucol_close);
+    if (U_FAILURE(status))
+        collator.reset();
+    return collator;
+}
+
+bool noCollator(Database &db)
+{
+    return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
+}
+
 // A key's first eight bytes as a number, so that most comparisons are one.
 quint64 prefixOf(const unsigned char *key, int size)
 {
@@ -221,10 +237,9 @@ bool ArchiveIndex::numericKey(quint32 row, Column column, qint64 *key) const
 bool ArchiveIndex::collatorRanks(Database &db, Column column)
 {
     std::vector<quint32> &ranks = m_ranks[column];
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
-    if (U_FAILURE(status))
-        return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
+    const Collator collator = ukrainianCollator();
+    if (!collator)
+        return noCollator(db);
 
     // Each row's collation key, cut to CollationKeyBytes, in blocks that
     // never move; a row the database no longer holds gets an empty key.
@@ -512,10 +527,9 @@ bool ArchiveIndex::mergeInexact(Database &db, Column column, const std::vector<q
             texts[at].assign(text, size_t(size));
         }))
         return false;
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
-    if (U_FAILURE(status))
-        return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
+    const Collator collator = ukrainianCollator();
+    if (!collator)
+        return noCollator(db);
     std::vector<quint32> order(inexact.size());
     std::vector<bool> orderStarts(inexact.size());
     for (quint32 i = 0; i < order.size(); ++i)
@@ -537,8 +551,9 @@ bool ArchiveIndex::mergeInexact(Database &db, Column column, const std::vector<q
     const std::string *lastInexact = nullptr; // the text of the line put last, when it was one of these
     auto putExact = [&](quint32 p) {
         merged.push_back((*rows)[p]);
-        mergedStarts.push_back(merged.size() == 1 || (lastInexact ? compare(*lastInexact, original((*rows)[p], column)) != 0
-                                                                   : bool((*starts)[p])));
+        const bool newValue = lastInexact ? compare(*lastInexact, original((*rows)[p], column)) != 0
+                                          : bool((*starts)[p]);
+        mergedStarts.push_back(merged.size() == 1 || newValue);
         lastInexact = nullptr;
     };
     quint32 next = 0;
@@ -555,10 +570,10 @@ bool ArchiveIndex::mergeInexact(Database &db, Column column, const std::vector<q
         }
         for (; next < low; ++next)
             putExact(next);
-        const bool first = merged.empty();
+        const bool newValue = merged.empty()
+                || (lastInexact ? bool(orderStarts[i]) : compare(original(merged.back(), column), text) != 0);
         merged.push_back(inexact[order[i]]);
-        mergedStarts.push_back(first || (lastInexact ? bool(orderStarts[i])
-                                                     : compare(original(merged[merged.size() - 2], column), text) != 0));
+        mergedStarts.push_back(newValue);
         lastInexact = &text;
     }
     for (; next < count; ++next)
@@ -593,10 +608,9 @@ bool ArchiveIndex::settleTies(Database &db, Column column, std::vector<quint32> 
     // Lines that weigh the same at the first level may still differ in
     // case or accents: ICU orders their texts, made again from the stored
     // form and the capitals, unless they are all one text.
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UCollator, decltype(&ucol_close)> collator(ucol_open("uk_UA", &status), &ucol_close);
-    if (U_FAILURE(status))
-        return db.engineFailure(QStringLiteral("Не удалось загрузить правила сортировки украинского текста."));
+    const Collator collator = ukrainianCollator();
+    if (!collator)
+        return noCollator(db);
     // Which runs hold texts that differ: each line against its run's first,
     // in the saved order, so that the texts are read one after another.
     constexpr quint32 NotTied = std::numeric_limits<quint32>::max();
