@@ -144,18 +144,40 @@ bool typedAt(const char *begin, const char *p, const QByteArray &word)
     return true;
 }
 
-} // namespace
-
-bool isCapital(char32_t cp)
+inline bool isCapital(char32_t cp)
 {
     return (cp >= 'A' && cp <= 'Z') || (cp >= 0x0400 && cp <= 0x042F) || cp == 0x0490;
 }
+
+} // namespace
 
 void appendFolded(const char *utf8, int size, std::string *out, std::vector<quint32> *capitals)
 {
     auto *p = reinterpret_cast<const unsigned char *>(utf8);
     const unsigned char *end = p + size;
     while (p < end) {
+        // Printable ASCII, the most of every text, straight through.
+        if (*p >= 0x20 && *p < 0x7F) {
+            const bool capital = *p >= 'A' && *p <= 'Z';
+            if (capitals && capital)
+                capitals->push_back(quint32(out->size()));
+            out->push_back(char(capital ? *p - 'A' + 'a' : *p));
+            ++p;
+            continue;
+        }
+        // Cyrillic U+0400 to U+045F, two bytes each, as appendCodePoint has them.
+        if ((*p == 0xD0 || *p == 0xD1) && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            const char32_t cp = char32_t(((*p & 0x1F) << 6) | (p[1] & 0x3F));
+            if (cp <= 0x045F) {
+                const char32_t lower = cp < 0x0410 ? cp + 0x50 : cp < 0x0430 ? cp + 0x20 : cp;
+                if (capitals && cp < 0x0430)
+                    capitals->push_back(quint32(out->size()));
+                out->push_back(char(lower == 0x0456 ? char32_t(CyrillicI)
+                                    : lower < 0x0450 ? 0x80 + (lower - 0x0430) : 0xA0 + (lower - 0x0450)));
+                p += 2;
+                continue;
+            }
+        }
         const char32_t cp = nextCodePoint(p, end);
         if (capitals && isCapital(cp))
             capitals->push_back(quint32(out->size()));
