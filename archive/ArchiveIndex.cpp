@@ -300,13 +300,7 @@ bool ArchiveIndex::collatorRanks(Database &db, Column column)
             ++j;
         if (j - i < 2 || keys[i].size < quint32(CollationKeyBytes))
             continue;
-        std::vector<qint64> rowids;
-        for (quint32 k = i; k < j; ++k)
-            rowids.push_back(m_rowids[sorted[k]]);
-        texts.assign(rowids.size(), std::string()); // a line gone is an empty text
-        if (!query.readColumn(column, rowids, [&](size_t at, const char *text, int size) {
-                texts[at].assign(text, size_t(size));
-            }))
+        if (!savedTexts(db, column, sorted.data() + i, j - i, &texts))
             return false;
         orderRunByTexts(collator.get(), texts, i, &sorted, &starts);
     }
@@ -483,7 +477,7 @@ bool ArchiveIndex::textRanks(Database &db, Column column)
     std::vector<quint32> &ranks = m_ranks[column];
     if (!ranks.empty())
         return true;
-    const CollationTable *table = CollationTable::ukrainian(nullptr);
+    const CollationTable *table = CollationTable::ukrainian();
     std::vector<quint32> rows;
     std::vector<bool> starts;
     std::vector<std::pair<quint32, quint32>> ties;
@@ -512,20 +506,27 @@ std::string ArchiveIndex::original(quint32 row, Column column) const
     return text;
 }
 
+bool ArchiveIndex::savedTexts(Database &db, Column column, const quint32 *rows, size_t count,
+                              std::vector<std::string> *texts) const
+{
+    std::vector<qint64> rowids(count);
+    for (size_t i = 0; i < count; ++i)
+        rowids[i] = m_rowids[rows[i]];
+    texts->assign(count, std::string()); // a line gone is an empty text
+    ArchiveQuery query(db);
+    return query.readColumn(column, rowids, [&](size_t at, const char *text, int size) {
+        (*texts)[at].assign(text, size_t(size));
+    });
+}
+
 bool ArchiveIndex::mergeInexact(Database &db, Column column, const std::vector<quint32> &inexact,
                                 std::vector<quint32> *rows, std::vector<bool> *starts) const
 {
     if (inexact.empty())
         return true;
     // Their texts from the database, ordered by ICU among themselves...
-    std::vector<qint64> rowids;
-    for (quint32 row : inexact)
-        rowids.push_back(m_rowids[row]);
-    std::vector<std::string> texts(inexact.size()); // a line gone is an empty text
-    ArchiveQuery query(db);
-    if (!query.readColumn(column, rowids, [&](size_t at, const char *text, int size) {
-            texts[at].assign(text, size_t(size));
-        }))
+    std::vector<std::string> texts;
+    if (!savedTexts(db, column, inexact.data(), inexact.size(), &texts))
         return false;
     const Collator collator = ukrainianCollator();
     if (!collator)

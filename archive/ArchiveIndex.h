@@ -90,6 +90,9 @@ private:
     // must hold no escape) and the capitals.
     std::string original(quint32 row, Column column) const;
     bool sameOriginal(quint32 a, quint32 b, Column column) const;
+    // The texts of count rows as saved, read by rowid.
+    bool savedTexts(Database &db, Column column, const quint32 *rows, size_t count,
+                    std::vector<std::string> *texts) const;
     // The same ranks from ICU's keys of the texts in the database.
     bool collatorRanks(Database &db, Column column);
     // Orders the run of rows from `from` on, whose texts are given, by ICU;

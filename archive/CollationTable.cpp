@@ -5,6 +5,7 @@
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/uset.h>
+#include <unicode/utf8.h>
 
 #include <algorithm>
 #include <memory>
@@ -42,32 +43,27 @@ int compare(const UCollator *c, const Text &a, const Text &b)
 
 } // namespace
 
-const CollationTable *CollationTable::ukrainian(QString *error)
+const CollationTable *CollationTable::ukrainian()
 {
     static std::once_flag once;
     static std::unique_ptr<CollationTable> table;
-    static QString failure;
     std::call_once(once, [] {
         table.reset(new CollationTable);
-        if (!table->build(&failure))
+        if (!table->build())
             table.reset();
     });
-    if (!table && error)
-        *error = failure;
     return table.get();
 }
 
-bool CollationTable::build(QString *error)
+bool CollationTable::build()
 {
     UErrorCode status = U_ZERO_ERROR;
     Collator collator(ucol_open("uk_UA", &status), &ucol_close);
     Set contractions(uset_openEmpty(), &uset_close), expansions(uset_openEmpty(), &uset_close);
     if (U_SUCCESS(status))
         ucol_getContractionsAndExpansions(collator.get(), contractions.get(), expansions.get(), true, &status);
-    if (U_FAILURE(status)) {
-        *error = QString::fromLatin1(u_errorName(status));
+    if (U_FAILURE(status))
         return false;
-    }
     ucol_setStrength(collator.get(), UCOL_PRIMARY);
     const UCollator *primary = collator.get();
 
@@ -92,12 +88,11 @@ bool CollationTable::build(QString *error)
     // with any other character is in a text with an escape, left to ICU
     // anyway.)
     auto storedByte = [](UChar32 cp) -> int {
-        std::string folded;
-        UChar units[2];
+        char utf8[U8_MAX_LENGTH];
         int32_t size = 0;
-        U16_APPEND_UNSAFE(units, size, cp);
-        const QByteArray utf8 = QString::fromUtf16(reinterpret_cast<const char16_t *>(units), size).toUtf8();
-        SearchFold::appendFolded(utf8.constData(), int(utf8.size()), &folded);
+        U8_APPEND_UNSAFE(utf8, size, cp);
+        std::string folded;
+        SearchFold::appendFolded(utf8, size, &folded);
         return folded.size() == 1 && SearchFold::storedCharacter((unsigned char)folded[0])
                 ? (unsigned char)folded[0] : -1;
     };
@@ -138,8 +133,8 @@ bool CollationTable::build(QString *error)
         }
         if (weight == 0 || compare(primary, characterOf(plain[i - 1]), t) != 0)
             ++weight;
-        if (weight > 255)
-            return *error = QStringLiteral("too many weights"), false;
+        if (weight > 255) // more than a byte holds
+            return false;
         m_count[plain[i]] = 1;
         m_weights[plain[i]][0] = (unsigned char)weight;
     }

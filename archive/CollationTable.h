@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 // The first level of the Ukrainian collation (the letters, not their case
 // nor accents) for the archive's stored one-byte characters, taken from
 // ICU once: each byte's weights as small numbers, so that two stored texts
@@ -13,8 +11,8 @@ class CollationTable
 {
 public:
     // The table for uk_UA, made on first use; null when ICU has no such
-    // collation (the reason in *error).
-    static const CollationTable *ukrainian(QString *error);
+    // collation or it cannot be followed this way.
+    static const CollationTable *ukrainian();
 
     bool exact(unsigned char byte) const { return m_count[byte] >= 0; }
     // How many weights the byte has (0: ignored at this level), and they.
@@ -23,7 +21,7 @@ public:
 
 private:
     CollationTable() = default;
-    bool build(QString *error);
+    bool build();
 
     signed char m_count[256];            // -1 when not exact
     unsigned char m_weights[256][2] = {}; // 1 to 255

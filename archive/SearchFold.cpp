@@ -3,6 +3,9 @@
 #include <QChar>
 #include <QList>
 
+#include <unicode/utf8.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace SearchFold {
@@ -57,6 +60,20 @@ enum : unsigned char {
     FirstLineBreak = 0x02, // tab, line feed, vertical tab, form feed, return: 0x02 to 0x06
 };
 
+// The characters of the bytes GheWithUpturn to NoBreakSpace, in order:
+// ґ № і ’ ‘ ʼ « » “ ” „ – — and the no-break space.
+constexpr char32_t Marks[] = { 0x0491, 0x2116, 0x0456, 0x2019, 0x2018, 0x02BC, 0x00AB,
+                               0x00BB, 0x201C, 0x201D, 0x201E, 0x2013, 0x2014, 0x00A0 };
+
+// The stored byte of a Cyrillic letter U+0400 to U+045F, of either case:
+// а to я from 0x80, ѐ to џ from 0xA0, і apart.
+unsigned char cyrillicByte(char32_t cp)
+{
+    const char32_t lower = cp < 0x0410 ? cp + 0x50 : cp < 0x0430 ? cp + 0x20 : cp;
+    return lower == 0x0456 ? (unsigned char)CyrillicI
+            : lower < 0x0450 ? (unsigned char)(0x80 + (lower - 0x0430)) : (unsigned char)(0xA0 + (lower - 0x0450));
+}
+
 void appendCodePoint(char32_t cp, std::string *out)
 {
     if (cp < 0x80) {
@@ -70,32 +87,13 @@ void appendCodePoint(char32_t cp, std::string *out)
             out->push_back(char(cp));
         return;
     }
-    switch (cp) {
-    case 0x00A0: out->push_back(char(NoBreakSpace)); return;
-    case 0x2019: out->push_back(char(RightQuote)); return;
-    case 0x2018: out->push_back(char(LeftQuote)); return;
-    case 0x02BC: out->push_back(char(ModifierApostrophe)); return;
-    case 0x00AB: out->push_back(char(LeftGuillemet)); return;
-    case 0x00BB: out->push_back(char(RightGuillemet)); return;
-    case 0x201C: out->push_back(char(LeftDoubleQuote)); return;
-    case 0x201D: out->push_back(char(RightDoubleQuote)); return;
-    case 0x201E: out->push_back(char(LowDoubleQuote)); return;
-    case 0x2013: out->push_back(char(EnDash)); return;
-    case 0x2014: out->push_back(char(EmDash)); return;
-    case 0x2116: out->push_back(char(Numero)); return; // in most purposes of payment
-    case 0x0406: case 0x0456: out->push_back(char(CyrillicI)); return;
-    case 0x0490: case 0x0491: out->push_back(char(GheWithUpturn)); return;
-    default:
-        break;
+    if (cp >= 0x0400 && cp <= 0x045F) {
+        out->push_back(char(cyrillicByte(cp)));
+        return;
     }
-    if (cp >= 0x0410 && cp <= 0x042F)
-        out->push_back(char(0x80 + (cp - 0x0410)));
-    else if (cp >= 0x0430 && cp <= 0x044F)
-        out->push_back(char(0x80 + (cp - 0x0430)));
-    else if (cp >= 0x0400 && cp <= 0x040F)
-        out->push_back(char(0xA0 + (cp - 0x0400)));
-    else if (cp >= 0x0450 && cp <= 0x045F)
-        out->push_back(char(0xA0 + (cp - 0x0450)));
+    const auto mark = std::find(std::begin(Marks), std::end(Marks), cp == 0x0490 ? 0x0491 : cp);
+    if (mark != std::end(Marks))
+        out->push_back(char(GheWithUpturn + (mark - std::begin(Marks))));
     else
         appendEscape(QChar::toCaseFolded(cp), out);
 }
@@ -165,15 +163,13 @@ void appendFolded(const char *utf8, int size, std::string *out, std::vector<quin
             ++p;
             continue;
         }
-        // Cyrillic U+0400 to U+045F, two bytes each, as appendCodePoint has them.
+        // Cyrillic U+0400 to U+045F, two bytes each.
         if ((*p == 0xD0 || *p == 0xD1) && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
             const char32_t cp = char32_t(((*p & 0x1F) << 6) | (p[1] & 0x3F));
             if (cp <= 0x045F) {
-                const char32_t lower = cp < 0x0410 ? cp + 0x50 : cp < 0x0430 ? cp + 0x20 : cp;
                 if (capitals && cp < 0x0430)
                     capitals->push_back(quint32(out->size()));
-                out->push_back(char(lower == 0x0456 ? char32_t(CyrillicI)
-                                    : lower < 0x0450 ? 0x80 + (lower - 0x0430) : 0xA0 + (lower - 0x0450)));
+                out->push_back(char(cyrillicByte(cp)));
                 p += 2;
                 continue;
             }
@@ -193,16 +189,10 @@ void appendOriginal(const unsigned char *stored, size_t size, const unsigned cha
         const size_t bit = firstBit + i;
         if ((capitals[bit / 8] >> (bit % 8)) & 1)
             cp = char32_t(QChar::toUpper(cp));
-        if (cp < 0x80) {
-            utf8->push_back(char(cp));
-        } else if (cp < 0x800) {
-            utf8->push_back(char(0xC0 | (cp >> 6)));
-            utf8->push_back(char(0x80 | (cp & 0x3F)));
-        } else {
-            utf8->push_back(char(0xE0 | (cp >> 12)));
-            utf8->push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-            utf8->push_back(char(0x80 | (cp & 0x3F)));
-        }
+        char bytes[U8_MAX_LENGTH];
+        int32_t length = 0;
+        U8_APPEND_UNSAFE(bytes, length, cp);
+        utf8->append(bytes, size_t(length));
     }
 }
 
@@ -218,8 +208,6 @@ QByteArray folded(const QString &text)
 
 char32_t storedCharacter(unsigned char byte)
 {
-    static const char32_t marks[] = { 0x0491, 0x2116, 0x0456, 0x2019, 0x2018, 0x02BC, 0x00AB,
-                                      0x00BB, 0x201C, 0x201D, 0x201E, 0x2013, 0x2014, 0x00A0 };
     if (byte >= FirstLineBreak && byte < FirstLineBreak + 5)
         return 0x09 + (byte - FirstLineBreak);
     if (byte >= 0x20 && byte < 0x7F)
@@ -229,7 +217,7 @@ char32_t storedCharacter(unsigned char byte)
     if (byte >= 0xA0 && byte < 0xB0)
         return 0x0450 + (byte - 0xA0);
     if (byte >= GheWithUpturn && byte <= NoBreakSpace)
-        return marks[byte - GheWithUpturn];
+        return Marks[byte - GheWithUpturn];
     return 0;
 }
 
